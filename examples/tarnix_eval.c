@@ -1,0 +1,83 @@
+/*
+ * tarnix_eval - evaluates the expressions given on the command line with
+ * libTarnix.so and prints, for each, the value, the error number and its
+ * description. It is also the shortest example of the C interface.
+ *
+ *   tarnix_eval '2^3^2' 'sin(1)' '1/0'
+ *   tarnix_eval --var x=3 --fun f=x^2+1 'f*2'
+ */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "tarnix.h"
+
+/* The shortest text that reads back as the same double. */
+static void print_double(double v) {
+  char text[64];
+  for (int digits = 15; digits <= 17; ++digits) {
+    snprintf(text, sizeof text, "%.*g", digits, v);
+    if (strtod(text, NULL) == v) break;
+  }
+  fputs(text, stdout);
+}
+
+static void usage(FILE* out) {
+  fputs(
+      "usage: tarnix_eval [--var NAME=VALUE] [--fun NAME=BODY] [--bool-true 1|-1] EXPR...\n"
+      "Evaluates each EXPR with libTarnix.so and prints its value, error number\n"
+      "and error description. --var stores a variable, --fun a user function\n"
+      "(both apply to the expressions after them).\n"
+      "Exit status: 0 when every expression evaluated without error, else 1.\n",
+      out);
+}
+
+/* Splits "name=value" and stores it as a variable (kind 0) or function (1). */
+static int store(const char* arg, int kind) {
+  const char* eq = strchr(arg, '=');
+  if (eq == NULL) {
+    fprintf(stderr, "tarnix_eval: expected NAME=VALUE, got '%s'\n", arg);
+    return 0;
+  }
+  char name[256];
+  size_t len = (size_t)(eq - arg);
+  if (len >= sizeof name) len = sizeof name - 1;
+  memcpy(name, arg, len);
+  name[len] = '\0';
+  SetVarFunct(name, eq + 1, kind);
+  return 1;
+}
+
+int main(int argc, char** argv) {
+  int failures = 0;
+  int evaluated = 0;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+      usage(stdout);
+      return 0;
+    }
+    if ((strcmp(arg, "--var") == 0 || strcmp(arg, "--fun") == 0) && i + 1 < argc) {
+      if (!store(argv[++i], arg[2] == 'f')) return 2;
+      continue;
+    }
+    if (strcmp(arg, "--bool-true") == 0 && i + 1 < argc) {
+      SetBoolSign(atoi(argv[++i]));
+      continue;
+    }
+
+    double value = 0.0;
+    e_eval(arg, &value, 1);
+    const int error = GetE_Error();
+    printf("%s = ", arg);
+    print_double(value);
+    printf("   [error %d: %s]\n", error, GetE_ErrDescr(error));
+    failures += error != -1;
+    ++evaluated;
+  }
+  if (evaluated == 0) {
+    usage(stderr);
+    return 2;
+  }
+  return failures == 0 ? 0 : 1;
+}

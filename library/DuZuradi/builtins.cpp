@@ -1,0 +1,142 @@
+// e_function: the built-in functions and the "#" constants. They work in
+// single precision: the argument is rounded to a float, the formula runs in
+// double from it (arguments of an inner arctangent or logarithm and both
+// operands of exp's power are rounded to floats too), and the result is
+// rounded to a float. So sin(1) is 0.8414709568023682.
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+
+#include "duzuradi.h"
+#include "parser.h"
+
+namespace tarnix {
+namespace {
+
+double F(double v) { return static_cast<double>(static_cast<float>(v)); }
+double Sgn(double v) { return v / std::fabs(v); }
+double E(double y) { return std::pow(2.71828182845905, y); }
+double HalfPi() { return 2.0 * std::atan(1.0); }
+
+// Truncation toward zero to a 32-bit integer; outside the range (and for
+// non-numbers) the integer is -2147483648, as the conversion hardware gives.
+double Trunc32(double v) {
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
+  return static_cast<double>(static_cast<int32_t>(v));
+}
+
+uint64_t NextRandom() {
+  uint64_t x = gs.rng_state;
+  x ^= x >> 12;
+  x ^= x << 25;
+  x ^= x >> 27;
+  gs.rng_state = x;
+  return x * 0x2545F4914F6CDD1DULL;
+}
+
+// A random integer from 0 to n, n = x rounded half to even.
+double Rnd(double x) {
+  const double n = std::nearbyint(x);
+  if (!(n >= 0.0 && n <= 2147483647.0)) return INT32_MIN;
+  // 32 random bits scaled to n + 1 values (n + 1 <= 2^31, so no overflow).
+  const uint64_t span = static_cast<uint64_t>(n) + 1;
+  return static_cast<double>(((NextRandom() >> 32) * span) >> 32);
+}
+
+struct Builtin {
+  std::string_view name;
+  double (*fn)(double x);
+};
+
+// Sorted by name for the binary search below.
+constexpr std::array<Builtin, 41> kBuiltins{{
+    {"#deg", [](double) { return static_cast<double>(57.29578f); }},
+    {"#e", [](double) { return static_cast<double>(2.7182817f); }},
+    {"#pi", [](double) { return static_cast<double>(3.1415927f); }},
+    {"#rad", [](double) { return static_cast<double>(0.017453292f); }},
+    {"#to_deg", [](double) { return static_cast<double>(57.29578f); }},
+    {"#to_rad", [](double) { return static_cast<double>(0.017453292f); }},
+    {"abs", [](double x) { return std::fabs(x); }},
+    {"arccos", [](double x) { return std::atan(F(-x / std::sqrt(1 - x * x))) + HalfPi(); }},
+    {"arccosec",
+     [](double x) { return std::atan(F(x / std::sqrt(x * x - 1))) + (Sgn(x) - 1) * HalfPi(); }},
+    {"arccosech", [](double x) { return std::log(F((Sgn(x) * std::sqrt(x * x + 1) + 1) / x)); }},
+    {"arccosh", [](double x) { return std::log(F(x + std::sqrt(x * x - 1))); }},
+    {"arccotan", [](double x) { return std::atan(x) + HalfPi(); }},
+    {"arccotanh", [](double x) { return std::log(F((x + 1) / (x - 1))) / 2; }},
+    {"arcsec",
+     [](double x) { return std::atan(F(x / std::sqrt(x * x - 1))) + Sgn(x - 1) * HalfPi(); }},
+    {"arcsech", [](double x) { return std::log(F((std::sqrt(1 - x * x) + 1) / x)); }},
+    {"arcsin", [](double x) { return std::atan(F(x / std::sqrt(1 - x * x))); }},
+    {"arcsinh", [](double x) { return std::log(F(x + std::sqrt(x * x + 1))); }},
+    {"arctanh", [](double x) { return std::log(F((1 + x) / (1 - x))) / 2; }},
+    {"atan", [](double x) { return std::atan(x); }},
+    {"atn", [](double x) { return std::atan(x); }},
+    {"cos", [](double x) { return std::cos(x); }},
+    {"cosec", [](double x) { return 1 / std::sin(x); }},
+    {"cosech", [](double x) { return 2 / (E(x) - E(-x)); }},
+    {"cosh", [](double x) { return (E(x) + E(-x)) / 2; }},
+    {"cotan", [](double x) { return 1 / std::tan(x); }},
+    {"cotanh", [](double x) { return (E(x) + E(-x)) / (E(x) - E(-x)); }},
+    {"exp", [](double x) { return std::pow(static_cast<double>(2.7182817f), x); }},
+    {"fix", [](double x) { return (std::fabs(x) / x) * Trunc32(std::fabs(x)); }},
+    {"int", [](double x) { return Trunc32(x); }},
+    {"ln", [](double x) { return std::log(x); }},
+    {"log", [](double x) { return std::log(x); }},
+    {"log10", [](double x) { return std::log10(x); }},
+    {"rnd", Rnd},
+    {"sec", [](double x) { return 1 / std::cos(x); }},
+    {"sech", [](double x) { return 2 / (E(x) + E(-x)); }},
+    {"sgn", [](double x) { return Sgn(x); }},
+    {"sin", [](double x) { return std::sin(x); }},
+    {"sinh", [](double x) { return (E(x) - E(-x)) / 2; }},
+    {"sqr", [](double x) { return std::sqrt(x); }},
+    {"tan", [](double x) { return std::tan(x); }},
+    {"tanh", [](double x) { return (E(x) - E(-x)) / (E(x) + E(-x)); }},
+}};
+
+static_assert(std::is_sorted(kBuiltins.begin(), kBuiltins.end(),
+                             [](const Builtin& a, const Builtin& b) { return a.name < b.name; }));
+
+const Builtin* FindBuiltin(std::string_view name) {
+  const auto it = std::lower_bound(kBuiltins.begin(), kBuiltins.end(), name,
+                                   [](const Builtin& b, std::string_view n) { return b.name < n; });
+  return (it != kBuiltins.end() && it->name == name) ? &*it : nullptr;
+}
+
+void TraceCall(std::string_view name, double argument, double result) {
+  TraceBlock("")
+      .Line("'--- e_function(): ---")
+      .Line("    e_cnt = ", std::to_string(gs.e_cnt))
+      .Line("    fun=", name)
+      .Fixed("    arg=", argument)
+      .Line("    drv = none")
+      .Fixed("    n=", result)
+      .Emit();
+}
+
+}  // namespace
+
+double e_function(std::string_view name, double argument) {
+  std::string lowered;
+  if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    lowered.assign(name);
+    for (char& c : lowered) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    name = lowered;
+  }
+  const double x = F(argument);
+  double result = 0.0;
+  if (const Builtin* b = FindBuiltin(name)) {
+    result = F(b->fn(x));
+  } else if (Fail(kErrUndefinedFunction)) {
+    std::string line = "Undefined function: '";
+    line += name;
+    line += "'";
+    ReportWithDump("e_function", line);
+  }
+  if (TraceReachesLog()) TraceCall(name, x, result);
+  return result;
+}
+
+}  // namespace tarnix

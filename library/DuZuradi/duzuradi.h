@@ -1,0 +1,137 @@
+// DuZuradi, the expression engine: frame and messages, scanner, one-pass
+// parser/evaluator, built-ins, variable and function lists, number texts.
+// This header is the subsystem's interface for the exports and for the other
+// library subsystems.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "state.h"
+
+namespace tarnix {
+
+// ---- Frame -----------------------------------------------------------------
+
+inline constexpr std::string_view kCrLf = "\r\n";
+inline constexpr std::string_view kErrorTitle = "DuZuradi: Error";
+
+// Error numbers raised by the expression engine.
+enum : int16_t {
+  kNoError = -1,
+  kErrAmbiguous = -2,
+  kErrEvalSyntax = -3,
+  kErrParseSyntax = -4,
+  kErrUndefinedFunction = -5,
+  kErrTokenMatch = -7,
+  kErrDivisionByZero = -9,
+  kErrMemory = -12,
+  kErrInvalidParameter = -16,
+  kErrMatrixNotFound = -17,
+};
+
+int32_t SetDebugF(int32_t flags);
+int32_t ShowMsgs(int32_t level);
+int32_t ReSetDuZuradi();
+
+// The description of an error number; "" outside -22..78.
+std::string_view ErrorDescription(int32_t code);
+
+// Copies text into the one holder of returned texts and returns it; the
+// pointer stays valid until the next call that returns a text.
+const char* ReturnText(std::string_view text);
+
+// The single route of every message: box, log or nothing, by DebugFlags.
+int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag);
+void ShowMessageBox(std::string_view text, std::string_view title);
+void SetMessageBoxHandler(MsgBoxHandler handler);
+const char* MessageLog();
+
+// True when a message of flag 0 (the trace) would reach the log; trace lines
+// are composed only then.
+inline bool TraceReachesLog() {
+  const int32_t f = gs.debug_flags;
+  return f != 0 && (f & 1) == 0 && (f & (4 | 8)) != 0;
+}
+
+// True when failing steps compose their reports.
+inline bool ReportsWanted() { return (gs.msg_mode & 1) != 0; }
+
+// Stores code as the evaluation's error unless an earlier failure holds it;
+// returns true when this failure is the first one (and so is reported).
+bool Fail(int16_t code);
+
+// The five lines that tell where the parser stands.
+std::string ErrorDump();
+
+// "Procedure: name", the message lines, an empty line, "Debug:", the dump;
+// sent to EmitMessage when reports are wanted.
+void ReportWithDump(std::string_view procedure, std::string_view message);
+// The short two-line form ("Procedure: name", message) without the dump.
+void ReportShort(std::string_view procedure, std::string_view message);
+
+// The trace lines of one step, sent to the log as one message: an empty line,
+// then every line behind the step's prefix. Build one only when
+// TraceReachesLog() says the lines can be read.
+class TraceBlock {
+ public:
+  explicit TraceBlock(std::string_view prefix) : prefix_(prefix) {}
+  TraceBlock& Line(std::string_view label, std::string_view value = {});
+  TraceBlock& Line(std::string_view label, long long value);
+  TraceBlock& Fixed(std::string_view label, double value);
+  void Emit() { EmitMessage(text_, "", 0); }
+
+ private:
+  std::string prefix_;
+  std::string text_;
+};
+
+// ---- Number texts ----------------------------------------------------------
+
+// "%.10f" in the C locale, whatever the process locale says.
+void AppendFixed10(std::string& out, double value);
+std::string Fixed10(double value);
+// The decimal number at the front of text (blanks, sign, digits, point,
+// exponent); text that is no number reads as 0.
+double ReadNumber(std::string_view text);
+// The StrD0 rule: a ten-decimal text shortened to its significant digits.
+std::string TrimNumber(std::string_view text);
+
+const char* StrD0(std::string_view text);
+const char* TestStr(std::string_view text);
+char* TestStrPtr(char* buffer);
+const char* TestStrPtr2(char* buffer);
+
+// ---- Evaluation ------------------------------------------------------------
+
+int32_t Eval(std::string_view expr, double* result, int32_t check);
+double DEval(std::string_view expr, int32_t check);
+int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,
+                  double* xs, double* ys, double* info);
+int32_t SetBoolSign(int32_t sign);
+
+// Scalar results of "^", "*", "/", "+", "-": the matrix steps use them for
+// two scalar operands. "/" by zero fails with -9 and gives the left operand.
+double ScalarArith(char op, double left, double right);
+
+// ---- Variables and user functions --------------------------------------------
+
+int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind);
+int32_t GetVarFuncListLen(std::string_view which);
+int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which);
+int32_t ClearVarFuncList(std::string_view which);
+double GetVarValue(std::string_view list, std::string_view name);
+// The variable named name as the scanner resolves it, or nullptr.
+const VarView* FindVariable(const std::string& name);
+// Pastes "(" + body + ")" for every user function named in expr; false when
+// the text would outgrow kMaxExpandedLength.
+bool ExpandFunctions(std::string& expr);
+int32_t CheckFunctions();
+
+// Limits that keep every input within bounded stack and memory.
+inline constexpr int32_t kMaxDepth = 1000;
+inline constexpr std::size_t kMaxExpandedLength = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxLogLength = std::size_t{16} << 20;
+
+}  // namespace tarnix

@@ -1,0 +1,151 @@
+// The evaluation entry points: e_eval, de_eval, e_evals and SetBoolSign.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "../matrix/matrix.h"
+#include "duzuradi.h"
+#include "parser.h"
+
+namespace tarnix {
+namespace {
+
+enum class Entry { EEval, DeEval };
+
+int32_t HandleOf(double value) {
+  if (!(value > -2147483649.0 && value < 2147483648.0)) return 0;
+  return static_cast<int32_t>(std::lround(value));
+}
+
+// The steps e_eval and de_eval share: the ambiguity check, commas as
+// decimal points, user functions pasted in, one parse from level 1.
+// Returns false when the text never reached the parser (nothing to write).
+bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, uint8_t& kind) {
+  gs.e_error = kNoError;
+  if (check != 0 && CheckFunctions() != 0) {
+    gs.e_error = kErrAmbiguous;
+    return false;
+  }
+  std::string& text = gs.work_expr;
+  text.assign(expr);
+  std::replace(text.begin(), text.end(), ',', '.');
+  if (!ExpandFunctions(text)) return false;
+
+  gs.e_error = kNoError;
+  gs.depth = 0;
+  gs.internal_mode = entry == Entry::EEval;
+  StartScan(text);
+  kind = 0;
+  value = e_prs(1, kind);
+  gs.result_type = static_cast<int8_t>(kind);
+  gs.internal_mode = false;
+
+  if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) {
+    std::string line = "Syntax error, token = '";
+    line += gs.e_spelling;
+    line += "'";
+    ReportWithDump(entry == Entry::EEval ? "e_eval" : "de_eval", line);
+  }
+  return true;
+}
+
+// The text of one abscissa as e_evals pastes it: "(" + tidy ten-decimal + ")".
+void AppendAbscissa(std::string& out, double x) {
+  out += '(';
+  out += TrimNumber(Fixed10(x));
+  out += ')';
+}
+
+}  // namespace
+
+int32_t Eval(std::string_view expr, double* result, int32_t check) {
+  double value = 0.0;
+  uint8_t kind = 0;
+  if (!Evaluate(expr, check, Entry::EEval, value, kind)) return gs.e_error;
+  if (value == std::numeric_limits<double>::infinity()) Fail(kErrDivisionByZero);
+  if (result != nullptr) *result = value;
+  if (gs.e_error != kNoError) return gs.e_error;
+  if (kind == 1) {
+    matrix::ClearMatrixList(HandleOf(value));
+    return 1;
+  }
+  return 0;
+}
+
+double DEval(std::string_view expr, int32_t check) {
+  double value = 0.0;
+  uint8_t kind = 0;
+  Evaluate(expr, check, Entry::DeEval, value, kind);
+  if (gs.e_error != kNoError) return gs.e_error;
+  if (kind == 1) {
+    matrix::ClearMatrixList(HandleOf(value));
+    matrix::PublishResult(value);
+  }
+  return value;
+}
+
+int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,
+                  double* xs, double* ys, double* info) {
+  if (n < 0 || xs == nullptr || ys == nullptr || info == nullptr) {
+    gs.e_error = kErrInvalidParameter;
+    ReportShort("e_evals", "Invalid number of points or array, n = " + std::to_string(n));
+    return gs.e_error;
+  }
+  // The caller's arrays are the only storage: n may be in the millions.
+  const std::size_t count = static_cast<std::size_t>(n) + 1;
+  std::fill(xs, xs + count, 0.0);
+  std::fill(ys, ys + count, 0.0);
+  std::fill(info, info + 5, 0.0);
+
+  // Where var occurs in expr (plain, case-sensitive, left to right).
+  std::vector<std::size_t> hits;
+  if (!var.empty()) {
+    for (std::size_t p = expr.find(var); p != std::string_view::npos;
+         p = expr.find(var, p + var.size())) {
+      hits.push_back(p);
+    }
+  }
+
+  const double step = (x2 - x1) / n;
+  double x = x1;
+  std::string& text = gs.work_points;
+  for (std::size_t i = 0; x <= x2 && i < count; ++i) {
+    text.clear();
+    std::size_t from = 0;
+    for (std::size_t p : hits) {
+      text.append(expr, from, p - from);
+      AppendAbscissa(text, x);
+      from = p + var.size();
+    }
+    text.append(expr, from);
+
+    double y = 0.0;
+    Eval(text, &y, 0);
+    if (gs.e_error == kNoError) {
+      if (i == 0) {
+        info[1] = info[3] = x1;
+        info[2] = info[4] = y;
+      } else {
+        if (x < info[1]) info[1] = x;
+        if (y < info[2]) info[2] = y;
+        if (x > info[3]) info[3] = x;
+        if (y > info[4]) info[4] = y;
+      }
+    }
+    xs[i] = x;
+    ys[i] = y;
+    x += step;  // accumulated, as the abscissae always were
+  }
+  return gs.e_error;
+}
+
+int32_t SetBoolSign(int32_t sign) {
+  if (sign == 1 || sign == -1) {
+    gs.bool_true = sign;
+  } else {
+    ReportShort("SetBoolSign", "Wrong parameter. Must be 1 or -1");
+  }
+  return 0;
+}
+
+}  // namespace tarnix

@@ -1,0 +1,149 @@
+// The message route of the library: boxes through the host's handler, the
+// message log, the standard error report with its parser dump, and the one
+// holder of returned texts.
+#include <algorithm>
+#include <cstdio>
+
+#include "duzuradi.h"
+#include "parser.h"
+
+namespace tarnix {
+namespace {
+
+// Without a host handler a "message box" is one line on stderr.
+void DefaultMessageBox(const char* text, const char* title) {
+  std::string line = title;
+  line += ": ";
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '\r') continue;
+    line += (*p == '\n') ? ' ' : *p;
+  }
+  line += '\n';
+  std::fputs(line.c_str(), stderr);
+}
+
+constexpr std::string_view kLogDropped = "\r\n[... older log lines dropped ...]";
+
+// The log would otherwise grow without limit while tracing long texts: past
+// kMaxLogLength the older half goes, cut at a line break.
+void AppendToLog(std::string_view text) {
+  std::string& log = gs.msg_log;
+  if (log.size() + text.size() + 2 > kMaxLogLength) {
+    std::size_t keep_from = log.size() > kMaxLogLength / 2 ? log.size() - kMaxLogLength / 2 : 0;
+    keep_from = log.find(kCrLf, keep_from);
+    if (keep_from == std::string::npos) keep_from = log.size();
+    log.erase(0, keep_from);
+    log.insert(0, kLogDropped);
+    if (text.size() > kMaxLogLength / 2) text = text.substr(text.size() - kMaxLogLength / 2);
+  }
+  log += kCrLf;
+  log += text;
+}
+
+}  // namespace
+
+const char* ReturnText(std::string_view text) {
+  std::vector<char>& holder = gs.returned_text;
+  // The holder only grows, so that a pointer handed out earlier keeps
+  // showing the newest text as long as it fits.
+  if (holder.size() < text.size() + 1) holder.resize(std::max<std::size_t>(text.size() + 1, 256));
+  std::copy(text.begin(), text.end(), holder.begin());
+  holder[text.size()] = '\0';
+  return holder.data();
+}
+
+void SetMessageBoxHandler(MsgBoxHandler handler) { gs.msg_box_handler = handler; }
+
+void ShowMessageBox(std::string_view text, std::string_view title) {
+  const std::string t(text);
+  const std::string c(title);
+  MsgBoxHandler handler = gs.msg_box_handler ? gs.msg_box_handler : DefaultMessageBox;
+  handler(t.c_str(), c.c_str());
+}
+
+const char* MessageLog() { return gs.msg_log.c_str(); }
+
+int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag) {
+  gs.last_result = 0;
+  const int32_t f = gs.debug_flags;
+  if (f == 0 || (f & 1) != 0) return gs.last_result;
+  if ((f & 2) != 0 && flag != 0) {
+    ShowMessageBox(text, title);
+  } else if ((f & 4) != 0) {
+    AppendToLog(text);
+  } else if ((f & 8) != 0) {
+    AppendToLog(text);
+    gs.last_result = 1;  // the log is handed back: GetMsgLog reads it
+  }
+  return gs.last_result;
+}
+
+bool Fail(int16_t code) {
+  if (gs.e_error != kNoError) return false;
+  gs.e_error = code;
+  return true;
+}
+
+std::string ErrorDump() {
+  const std::string& expr = gs.gExpr;
+  const std::size_t pos = gs.e_pos;
+  const std::size_t before = pos > 0 ? std::min(pos - 1, expr.size()) : 0;
+  const std::size_t after = std::min(pos, expr.size());
+  std::string out = "   expression = '";
+  out.append(expr, 0, before);
+  out += '\'';
+  if (pos >= 1 && pos <= expr.size()) out += expr[pos - 1];
+  out += '\'';
+  out.append(expr, after);
+  out += "'\r\n   token = '";
+  out += TokenText();
+  out += "'\r\n   spelling = '";
+  out += gs.e_spelling;
+  out += "'\r\n   input = '";
+  out.append(expr, after);
+  out += "'\r\n   position = ";
+  out += std::to_string(pos);
+  return out;
+}
+
+TraceBlock& TraceBlock::Line(std::string_view label, std::string_view value) {
+  text_ += kCrLf;
+  text_ += prefix_;
+  text_ += label;
+  text_ += value;
+  return *this;
+}
+
+TraceBlock& TraceBlock::Line(std::string_view label, long long value) {
+  return Line(label, std::to_string(value));
+}
+
+TraceBlock& TraceBlock::Fixed(std::string_view label, double value) {
+  text_ += kCrLf;
+  text_ += prefix_;
+  text_ += label;
+  AppendFixed10(text_, value);
+  return *this;
+}
+
+void ReportWithDump(std::string_view procedure, std::string_view message) {
+  if (!ReportsWanted()) return;
+  std::string report = "Procedure: ";
+  report += procedure;
+  report += kCrLf;
+  report += message;
+  report += "\r\n\r\nDebug:\r\n";
+  report += ErrorDump();
+  EmitMessage(report, kErrorTitle, gs.msg_mode);
+}
+
+void ReportShort(std::string_view procedure, std::string_view message) {
+  if (!ReportsWanted()) return;
+  std::string report = "Procedure: ";
+  report += procedure;
+  report += kCrLf;
+  report += message;
+  EmitMessage(report, kErrorTitle, gs.msg_mode);
+}
+
+}  // namespace tarnix

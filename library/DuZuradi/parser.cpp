@@ -1,0 +1,343 @@
+// e_prs, the one-pass parser and evaluator: every value is computed as soon
+// as its operands are read; there is no syntax tree. Operators whose
+// operands may be matrices go to the matrix steps.
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "../matrix/matrix.h"
+#include "duzuradi.h"
+#include "parser.h"
+
+namespace tarnix {
+namespace {
+
+constexpr std::size_t kTokCount = static_cast<std::size_t>(Tok::Other) + 1;
+
+// Binary precedence by token; 0 for tokens that are no binary operator. The
+// right operand is parsed one level higher, so every operator is
+// left-associative (2^3^2 is 64).
+constexpr std::array<int8_t, kTokCount> MakePrecedence() {
+  std::array<int8_t, kTokCount> p{};
+  auto at = [&p](Tok t) -> int8_t& { return p[static_cast<std::size_t>(t)]; };
+  at(Tok::Caret) = 11;
+  at(Tok::Star) = 10;
+  at(Tok::Slash) = 10;
+  at(Tok::Backslash) = 9;
+  at(Tok::Mod) = 8;
+  at(Tok::Plus) = 7;
+  at(Tok::Minus) = 7;
+  at(Tok::Eq) = 6;
+  at(Tok::Lt) = 6;
+  at(Tok::Gt) = 6;
+  at(Tok::Ne) = 6;
+  at(Tok::Le) = 6;
+  at(Tok::Ge) = 6;
+  at(Tok::And) = 5;
+  at(Tok::Or) = 4;
+  at(Tok::Xor) = 3;
+  return p;
+}
+
+constexpr auto kPrecedence = MakePrecedence();
+
+// Prefix "-" and "+" bind looser than "^" and tighter than "*" (-2^2 is -4,
+// 2*-3 is -6); "not" takes a whole comparison (not a = b is not (a = b)).
+constexpr int32_t kSignOperandLevel = 11;
+constexpr int32_t kNotOperandLevel = 6;
+
+int32_t Trunc32(double v) {
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
+void ReportDivisionByZero() {
+  if (!ReportsWanted()) return;
+  std::string report = "Calculation error, token = '";
+  report += TokenText();
+  report += "'\r\nDivision by zero.\r\nDebug:\r\n";
+  report += ErrorDump();
+  EmitMessage(report, kErrorTitle, gs.msg_mode);
+}
+
+double DivisionByZero(double left) {
+  if (Fail(kErrDivisionByZero)) ReportDivisionByZero();
+  return left;
+}
+
+// "\": the quotient truncated toward zero; outside 32 bits (division by zero
+// included) -2147483648.
+double IntegerQuotient(double left, double right) { return Trunc32(left / right); }
+
+// "mod": remainder of the truncated operands with the sign of the left one.
+// A zero divisor, and -2147483648 mod -1, have no integer result.
+double Modulo(double left, double right) {
+  const int32_t a = Trunc32(left);
+  const int32_t b = Trunc32(right);
+  if (b == 0 || (a == INT32_MIN && b == -1)) return DivisionByZero(left);
+  return a % b;
+}
+
+double Truth(bool holds) { return holds ? gs.bool_true : 0.0; }
+
+char OperatorChar(Tok op) {
+  switch (op) {
+    case Tok::Caret: return '^';
+    case Tok::Star: return '*';
+    case Tok::Slash: return '/';
+    case Tok::Plus: return '+';
+    default: return '-';
+  }
+}
+
+double Combine(Tok op, double left, uint8_t& left_kind, double right, uint8_t right_kind) {
+  switch (op) {
+    case Tok::Caret:
+    case Tok::Star:
+    case Tok::Slash:
+      if (left_kind == 0 && right_kind == 0) return ScalarArith(OperatorChar(op), left, right);
+      return matrix::CalcMatrixDivMult(OperatorChar(op), left, right, left_kind, right_kind);
+    case Tok::Plus:
+    case Tok::Minus:
+      if (left_kind == 0 && right_kind == 0) return ScalarArith(OperatorChar(op), left, right);
+      return matrix::CalcMatrixSumSubt(OperatorChar(op), left, right, left_kind, right_kind);
+    default: break;
+  }
+  // The rest read matrix operands as plain numbers and give a scalar.
+  left_kind = 0;
+  switch (op) {
+    case Tok::Backslash: return IntegerQuotient(left, right);
+    case Tok::Mod: return Modulo(left, right);
+    case Tok::Eq: return Truth(left == right);
+    case Tok::Lt: return Truth(left < right);
+    case Tok::Gt: return Truth(left > right);
+    case Tok::Ne: return Truth(left != right);
+    case Tok::Le: return Truth(left <= right);
+    case Tok::Ge: return Truth(left >= right);
+    case Tok::And: return (left != 0 && right != 0) ? 1.0 : 0.0;
+    case Tok::Or: return (left != 0 || right != 0) ? 1.0 : 0.0;
+    case Tok::Xor: return ((left != 0) != (right != 0)) ? 1.0 : 0.0;
+    default: return left;
+  }
+}
+
+std::string DepthPrefix() {
+  std::string prefix = std::to_string(gs.depth);
+  const std::size_t width = 2 * static_cast<std::size_t>(gs.depth);
+  if (prefix.size() < width) prefix.resize(width, '*');
+  return prefix;
+}
+
+void TraceEnter() {
+  TraceBlock(DepthPrefix())
+      .Line("=== e_prs() ===")
+      .Line("expression = ", gs.gExpr)
+      .Line("gParts = none")
+      .Line("e_tok........= ", TokenText())
+      .Line("e_spelling = ", gs.e_spelling)
+      .Line("e_input.....= ", std::string_view(gs.gExpr).substr(gs.e_pos))
+      .Line("e_error = ", gs.e_error)
+      .Line("deriv = none")
+      .Emit();
+}
+
+void TraceExit(double value) {
+  std::string line = DepthPrefix();
+  line += "nn.....= ";
+  AppendFixed10(line, value);
+  EmitMessage(line, "", 0);
+}
+
+void SyntaxError() {
+  if (!Fail(kErrParseSyntax)) return;
+  std::string line = "Syntax error, token = '";
+  line += gs.e_spelling;
+  line += "'";
+  ReportWithDump("e_prs", line);
+}
+
+// name "(" expr ")"
+double FunctionCall() {
+  const std::string name = gs.e_spelling;
+  e_nxt();
+  e_match(Tok::LParen);
+  uint8_t kind = 0;
+  const double argument = e_prs(1, kind);
+  e_match(Tok::RParen);
+  return e_function(name, argument);
+}
+
+// stat "(" expr { ";" expr } ")"
+double StatisticsCall() {
+  const std::string name = gs.e_spelling;
+  e_nxt();
+  e_match(Tok::LParen);
+  const double value = e_stats(name);
+  e_match(Tok::RParen);
+  return value;
+}
+
+// det "(" M ")" | trace "(" M ")" | syst "(" X sep Y ")" | vcoeff "(" X sep Y sep n ")"
+// The separators are skipped whatever they are.
+double MatrixFunctionCall(uint8_t& kind) {
+  const std::string word = gs.e_spelling;
+  e_nxt();
+  e_match(Tok::LParen);
+  const double first = e_prs(1, kind);
+  uint8_t second_kind = 0;
+  uint8_t third_kind = 0;
+  double second = 0.0;
+  double third = 0.0;
+  if (word == "syst" || word == "vcoeff") {
+    e_nxt();
+    second = e_prs(1, second_kind);
+  }
+  if (word == "vcoeff") {
+    e_nxt();
+    third = e_prs(1, third_kind);
+    if (third_kind != 0) {
+      if (Fail(kErrInvalidParameter)) ReportWithDump("e_prs", "Last parameter must be numeric.");
+      return 0.0;
+    }
+  }
+  const double value =
+      matrix::CalcMatrFunct(word, first, second, third, kind, second_kind, third_kind);
+  e_match(Tok::RParen);
+  return value;
+}
+
+// primary -> num | hex | const | matrix | "(" expr ")" | ("-" | "+") expr(11)
+//          | "not" expr(6) | id "(" expr ")" | stat "(" args ")" | matfunc "(" args ")"
+// Returns false when a matrix operand failed: e_prs then returns at once.
+bool Primary(double& value, uint8_t& kind) {
+  switch (gs.tok) {
+    case Tok::Num:
+    case Tok::Hex:
+      value = gs.tok_value;
+      kind = 0;
+      e_nxt();
+      return true;
+    case Tok::Matrix:
+      value = matrix::LoadOperand(gs.e_spelling, gs.matrix_suffix, kind);
+      if (gs.e_error != kNoError) {
+        value = gs.e_error;
+        return false;
+      }
+      kind = 1;
+      e_nxt();
+      return true;
+    case Tok::Minus: {
+      e_nxt();
+      const double operand = e_prs(kSignOperandLevel, kind);
+      value = kind == 0 ? -operand : matrix::CalcMatrixDivMult('*', operand, -1.0, kind, 0);
+      return true;
+    }
+    case Tok::Plus:
+      e_nxt();
+      value = e_prs(kSignOperandLevel, kind);
+      return true;
+    case Tok::LParen:
+      e_nxt();
+      value = e_prs(1, kind);
+      e_match(Tok::RParen);
+      return true;
+    case Tok::Id:
+      value = FunctionCall();
+      kind = 0;
+      return true;
+    case Tok::StatWord:
+      value = StatisticsCall();
+      kind = 0;
+      return true;
+    case Tok::MatFunc: value = MatrixFunctionCall(kind); return true;
+    case Tok::Const:
+      value = e_function(gs.e_spelling, 0.0);
+      kind = 0;
+      e_nxt();
+      return true;
+    case Tok::Not:
+      e_nxt();
+      value = ~Trunc32(e_prs(kNotOperandLevel, kind));
+      kind = 0;
+      return true;
+    default:
+      SyntaxError();
+      value = 0.0;
+      return true;
+  }
+}
+
+void TooDeep() {
+  if (Fail(kErrMemory)) {
+    ReportWithDump("e_prs",
+                   "Expression nested more than " + std::to_string(kMaxDepth) + " levels deep.");
+  }
+}
+
+}  // namespace
+
+double ScalarArith(char op, double left, double right) {
+  switch (op) {
+    case '^': return std::pow(left, right);
+    case '*': return left * right;
+    case '/': return right == 0.0 ? DivisionByZero(left) : left / right;
+    case '+': return left + right;
+    case '-': return left - right;
+    default: return left;
+  }
+}
+
+// expr(level) -> primary { binop(prec >= level) expr(prec + 1) }
+double e_prs(int32_t level, uint8_t& kind_io) {
+  uint8_t kind = kind_io;
+  if (gs.depth >= kMaxDepth) {
+    TooDeep();
+    return 0.0;
+  }
+  ++gs.depth;
+  if (TraceReachesLog()) TraceEnter();
+
+  double value = 0.0;
+  if (Primary(value, kind)) {
+    while (gs.e_error == kNoError) {
+      const Tok op = gs.tok;
+      const int32_t precedence = kPrecedence[static_cast<std::size_t>(op)];
+      if (precedence == 0 || precedence < level) break;
+      e_nxt();
+      uint8_t right_kind = 0;
+      const double right = e_prs(precedence + 1, right_kind);
+      value = Combine(op, value, kind, right, right_kind);
+    }
+    if (TraceReachesLog()) TraceExit(value);
+  }
+
+  --gs.depth;
+  kind_io = kind;
+  return value;
+}
+
+int32_t e_match(Tok expected) {
+  const std::string_view token = expected == Tok::LParen   ? "("
+                                 : expected == Tok::RParen ? ")"
+                                                           : ";";
+  if (gs.tok != expected && Fail(kErrTokenMatch)) {
+    std::string line = "Expected ";
+    line += token;
+    line += ", got '";
+    line += gs.e_spelling;
+    line += "'";
+    ReportWithDump("e_match", line);
+  }
+  if (TraceReachesLog()) {
+    TraceBlock("")
+        .Line("'--- e_match()")
+        .Line("e_tok = ", TokenText())
+        .Line("token = ", token)
+        .Line("e_error = ", gs.e_error)
+        .Emit();
+  }
+  e_nxt();
+  return gs.e_error;
+}
+
+}  // namespace tarnix

@@ -1,0 +1,28 @@
+// Internal interface between the scanner, the parser and the built-ins.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "state.h"
+
+namespace tarnix {
+
+// e_tok as text: "num", "hex", "const", "matrix", "id", "" at the end, else
+// the token's own spelling (reserved words, operators, punctuation).
+std::string_view TokenText();
+
+// Scans one token into the scanner state. Always returns -1.
+int32_t e_nxt();
+// Starts scanning text: gExpr = text, e_pos = 0, first token read.
+void StartScan(std::string_view text);
+
+// Parses and evaluates one expression at level from the current token.
+double e_prs(int32_t level, uint8_t& kind);
+// Requires the current token (the class of "(", ")" or ";"), then advances.
+int32_t e_match(Tok expected);
+
+double e_function(std::string_view name, double argument);
+double e_stats(std::string_view name);
+
+}  // namespace tarnix

@@ -1,0 +1,109 @@
+// The library's process-wide state. Everything here exists once per process
+// and is shared by every export; the library is not reentrant.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tarnix {
+
+using MsgBoxHandler = void (*)(const char* text, const char* title);
+
+// Token classes of the scanner. The text the parser and the trace call e_tok
+// is derived from the class (see TokenText): "num", "hex", "const", "matrix",
+// "id", or the token's own spelling for words and operators.
+enum class Tok : uint8_t {
+  End,
+  Num,
+  Hex,
+  Const,
+  Matrix,
+  Id,
+  StatWord,  // min max avg ... mean
+  MatFunc,   // det trace syst vcoeff
+  And,
+  Eqv,
+  Imp,
+  Mod,
+  Not,
+  Or,
+  Xor,
+  Caret,
+  Star,
+  Slash,
+  Backslash,
+  Plus,
+  Minus,
+  Eq,
+  Lt,
+  Gt,
+  Ne,
+  Le,
+  Ge,
+  Shr,  // ">>": scanned, but no operator
+  LParen,
+  RParen,
+  Semicolon,
+  Other,  // any other single character
+};
+
+// A variable as the scanner sees it: its ten-decimal spelling and the value
+// that spelling reads as. Rebuilt from the list text whenever it changes.
+struct VarView {
+  std::string spelling;
+  double value = 0;
+  int32_t position = 0;  // 1-based position of the entry in the list text
+};
+
+struct State {
+  // Frame.
+  int16_t e_error = 0;
+  int8_t result_type = 0;
+  int32_t debug_flags = 0;
+  int32_t msg_mode = 0;
+  std::string msg_log;
+  int32_t last_result = 0;
+  int32_t bool_true = -1;
+  int32_t force_plain_copy = 0;
+  std::vector<char> returned_text;  // holder of every text handed out
+  MsgBoxHandler msg_box_handler = nullptr;
+
+  // Scanner (e_input is gExpr from e_pos on: the scanner reads by index).
+  std::string gExpr;
+  std::size_t e_pos = 0;
+  Tok tok = Tok::End;
+  std::string e_spelling;
+  double tok_value = 0;  // numeric value of a Num or Hex token
+  char matrix_suffix = 0;
+  uint32_t e_cnt = 0;
+
+  // Parser.
+  int32_t depth = 0;
+
+  // Matrix engine hooks used by the evaluator.
+  bool internal_mode = false;
+  int32_t matr_result_rows = 0;
+  int32_t matr_result_cols = 0;
+
+  // Variables and user functions.
+  std::string var_list;
+  std::string funct_list;
+  int32_t last_found = 0;
+  bool var_view_stale = true;
+  std::unordered_map<std::string, VarView> var_view;
+
+  // Random numbers of rnd (xorshift64*).
+  uint64_t rng_state = 0;
+
+  // Scratch texts reused between calls so that the hot path does not allocate.
+  std::string work_expr;
+  std::string work_points;
+};
+
+extern State gs;
+
+}  // namespace tarnix

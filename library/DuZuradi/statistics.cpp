@@ -1,0 +1,103 @@
+// e_stats: the statistics words. They take any number of ";"-separated
+// arguments and work in double precision.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "duzuradi.h"
+#include "parser.h"
+
+namespace tarnix {
+namespace {
+
+using Values = std::vector<double>;
+
+double Sum(const Values& v) {
+  double s = 0.0;
+  for (double x : v) s += x;
+  return s;
+}
+
+double SumOfSquares(const Values& v) {
+  double s = 0.0;
+  for (double x : v) s += x * x;
+  return s;
+}
+
+double Product(const Values& v) {
+  double p = 1.0;
+  for (double x : v) p *= x;
+  return p;
+}
+
+double Median(Values v) {
+  // Non-numbers sort last, so that the ordering stays strict and weak.
+  std::sort(v.begin(), v.end(), [](double a, double b) {
+    if (std::isnan(a)) return false;
+    return std::isnan(b) || a < b;
+  });
+  const std::size_t n = v.size();
+  return (n % 2 == 1) ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Statistic {
+  std::string_view name;
+  double (*fn)(const Values& v);
+};
+
+constexpr std::array<Statistic, 12> kStatistics{{
+    {"count", [](const Values& v) { return static_cast<double>(v.size()); }},
+    {"min",
+     [](const Values& v) {
+       double m = v[0];
+       for (double x : v) m = x < m ? x : m;
+       return m;
+     }},
+    {"max",
+     [](const Values& v) {
+       double m = v[0];
+       for (double x : v) m = x > m ? x : m;
+       return m;
+     }},
+    {"avg", [](const Values& v) { return Sum(v) / static_cast<double>(v.size()); }},
+    {"mean", [](const Values& v) { return Sum(v) / static_cast<double>(v.size()); }},
+    {"geom_mean",
+     [](const Values& v) { return std::pow(Product(v), 1.0 / static_cast<double>(v.size())); }},
+    {"median", [](const Values& v) { return Median(v); }},
+    {"sum", Sum},
+    {"stddev",
+     [](const Values& v) {
+       const double n = static_cast<double>(v.size());
+       const double s1 = Sum(v);
+       return std::sqrt((SumOfSquares(v) - s1 * s1 / n) / (n - 1));
+     }},
+    {"sum2", SumOfSquares},
+    {"prod", Product},
+    {"prod2",
+     [](const Values& v) {
+       double p = 1.0;
+       for (double x : v) p *= x * x;
+       return p;
+     }},
+}};
+
+}  // namespace
+
+// stats -> expr { ";" expr }   (the caller matches the closing ")")
+double e_stats(std::string_view name) {
+  Values values;
+  values.reserve(12);
+  uint8_t kind = 0;
+  values.push_back(e_prs(1, kind));
+  while (gs.tok == Tok::Semicolon) {
+    e_match(Tok::Semicolon);
+    values.push_back(e_prs(1, kind));  // a matrix enters as its handle
+  }
+  for (const Statistic& s : kStatistics) {
+    if (s.name == name) return s.fn(values);
+  }
+  return 0.0;
+}
+
+}  // namespace tarnix

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the benchmarks need.
+# Idempotent: when everything is present it changes nothing and touches no network.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev            # unit tests
+  libbenchmark-dev        # bench/
+  libmuparser-dev         # the benchmark's peer
+  clang libclang-rt-14-dev  # the libFuzzer target
+  locales                 # the comma-decimal locale of the locale test
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  as_root apt-get update -q
+  as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# A locale whose decimal separator is a comma: number texts must not follow it.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "setup: generating the de_DE.UTF-8 locale"
+  as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
