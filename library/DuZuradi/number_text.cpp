@@ -71,9 +71,12 @@ std::string TrimNumber(std::string_view text) {
   constexpr std::string_view kNumberChars = "0123456789.+-";
   const std::size_t first = text.find_first_of(kNumberChars);
   text = first == std::string_view::npos ? std::string_view() : text.substr(first);
-  const std::size_t last = text.find_last_not_of('0');
-  text = last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-  if (!text.empty() && text.back() == '.') text.remove_suffix(1);
+  // Zeros are insignificant only behind a decimal point: "100" stays whole.
+  if (text.find('.') != std::string_view::npos) {
+    const std::size_t last = text.find_last_not_of('0');
+    text = last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+    if (!text.empty() && text.back() == '.') text.remove_suffix(1);
+  }
   std::string out;
   if (!text.empty() && text.front() == '.') out = "0";
   out += text;
