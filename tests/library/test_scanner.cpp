@@ -1,0 +1,153 @@
+// The scanner's tokens, name resolution and position counting.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DuZuradi/duzuradi.h"
+#include "DuZuradi/parser.h"
+
+namespace tarnix {
+namespace {
+
+struct Token {
+  std::string tok;
+  std::string spelling;
+  bool operator==(const Token&) const = default;
+};
+
+void PrintTo(const Token& t, std::ostream* os) { *os << "{" << t.tok << ", " << t.spelling << "}"; }
+
+// Every token of text up to (not including) the end token.
+std::vector<Token> Scan(const std::string& text) {
+  std::vector<Token> tokens;
+  StartScan(text);
+  while (gs.tok != Tok::End) {
+    tokens.push_back({std::string(TokenText()), gs.e_spelling});
+    e_nxt();
+  }
+  return tokens;
+}
+
+class Scanner : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReSetDuZuradi();
+    SetDebugF(0);
+  }
+};
+
+struct ScanCase {
+  const char* text;
+  std::vector<Token> tokens;
+};
+
+class ScannerTokens : public Scanner, public ::testing::WithParamInterface<ScanCase> {};
+
+TEST_P(ScannerTokens, SplitAndResolve) {
+  EXPECT_EQ(Scan(GetParam().text), GetParam().tokens) << "text: " << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ScannerTokens,
+    ::testing::Values(
+        ScanCase{"  12.5", {{"num", "12.5"}}}, ScanCase{"1.2.3", {{"num", "1.2.3"}}},
+        ScanCase{".5", {{"num", ".5"}}},
+        ScanCase{"Sin(X)", {{"id", "sin"}, {"(", "("}, {"id", "x"}, {")", ")"}}},
+        ScanCase{"#PI", {{"const", "#"}, {"num", "3.1415926536"}}},
+        ScanCase{"#to_deg2", {{"const", "#to_deg2"}}},
+        ScanCase{"&ff", {{"hex", "&"}, {"id", "ff"}}}, ScanCase{"&FF", {{"hex", "&FF"}}},
+        ScanCase{"[mA]T+1", {{"matrix", "[mA]"}, {"+", "+"}, {"num", "1"}}},
+        ScanCase{"[m A]", {{"matrix", "[m A]"}}}, ScanCase{"[abc", {{"matrix", "[abc"}}},
+        ScanCase{"a<>b", {{"id", "a"}, {"<>", "<>"}, {"id", "b"}}},
+        ScanCase{"a=<b", {{"id", "a"}, {"=", "="}, {"<", "<"}, {"id", "b"}}},
+        ScanCase{"a>>b", {{"id", "a"}, {">>", ">>"}, {"id", "b"}}},
+        ScanCase{"<=>=<>", {{"<=", "<="}, {">=", ">="}, {"<>", "<>"}}},
+        ScanCase{"<<", {{"<", "<"}, {"<", "<"}}},
+        ScanCase{"2pi", {{"num", "2"}, {"num", "3.1415926536"}}},
+        ScanCase{"1e5", {{"num", "1"}, {"id", "e5"}}},
+        ScanCase{"e deg To_Deg rad TO_RAD",
+                 {{"num", "2.7182818285"},
+                  {"num", "57.2957795131"},
+                  {"num", "57.2957795131"},
+                  {"num", "0.0174532925"},
+                  {"num", "0.0174532925"}}},
+        ScanCase{"Mod GEOM_MEAN det eqv Imp not",
+                 {{"mod", "mod"},
+                  {"geom_mean", "geom_mean"},
+                  {"det", "det"},
+                  {"eqv", "eqv"},
+                  {"imp", "imp"},
+                  {"not", "not"}}},
+        ScanCase{"_a1\t\r\n?\\;", {{"id", "_a1"}, {"?", "?"}, {"\\", "\\"}, {";", ";"}}},
+        ScanCase{"", {}}, ScanCase{" \t ", {}}));
+
+TEST_F(Scanner, VariablesBecomeTenDecimalNumbers) {
+  SetVarFunct("x", "0.1234567890123", 0);
+  SetVarFunct("neg", "-2", 0);
+  SetVarFunct("tiny", "1E-12", 0);
+  SetVarFunct("e", "5", 0);    // variables shadow the constants
+  SetVarFunct("mod", "7", 0);  // reserved words shadow variables
+  EXPECT_EQ(Scan("X neg^2 tiny e mod"), (std::vector<Token>{{"num", "0.1234567890"},
+                                                            {"num", "-2.0000000000"},
+                                                            {"^", "^"},
+                                                            {"num", "2"},
+                                                            {"num", "0.0000000000"},
+                                                            {"num", "5.0000000000"},
+                                                            {"mod", "mod"}}));
+}
+
+TEST_F(Scanner, MatrixSuffixIsReadInEitherCase) {
+  for (const char* text : {"[mA]I", "[mA]i", "[mA]T", "[mA]t", "[mA]D", "[mA]d", "[mA]x"}) {
+    StartScan(text);
+    const char expected = text[4] == 'x' ? 0 : static_cast<char>(std::toupper(text[4]));
+    EXPECT_EQ(gs.matrix_suffix, expected) << text;
+    EXPECT_EQ(gs.e_pos, expected ? 5u : 4u) << text;
+  }
+}
+
+TEST_F(Scanner, PositionCountsEveryCharacterTaken) {
+  StartScan("  12.5+ab<=c");
+  EXPECT_EQ(gs.e_pos, 6u);
+  e_nxt();
+  EXPECT_EQ(gs.e_pos, 7u);
+  e_nxt();
+  EXPECT_EQ(gs.e_pos, 9u);
+  e_nxt();
+  EXPECT_EQ(gs.e_pos, 11u);
+  e_nxt();
+  EXPECT_EQ(gs.e_pos, 12u);
+  e_nxt();
+  EXPECT_EQ(gs.tok, Tok::End);
+  EXPECT_EQ(gs.e_pos, 12u);
+}
+
+TEST_F(Scanner, NumberAndHexValues) {
+  struct {
+    const char* text;
+    double value;
+  } cases[] = {{"1.2.3", 1.2},
+               {"&FF", 255},
+               {"&", 0},
+               {"&FFFFFFFF", -1},
+               {"&7FFFFFFF", 2147483647},
+               {"&80000000", -2147483648.0},
+               {"&1FFFFFFFF", -1},
+               {"&FG", 15},
+               {"007", 7},
+               {".", 0},
+               {"3.", 3}};
+  for (const auto& c : cases) {
+    StartScan(c.text);
+    EXPECT_EQ(gs.tok_value, c.value) << c.text;
+  }
+}
+
+TEST_F(Scanner, TokenCountOnlyGrows) {
+  const uint32_t before = gs.e_cnt;
+  Scan("1+2");
+  EXPECT_EQ(gs.e_cnt, before + 4);  // three tokens and the end
+}
+
+}  // namespace
+}  // namespace tarnix
