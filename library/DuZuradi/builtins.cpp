@@ -19,12 +19,7 @@ double Sgn(double v) { return v / std::fabs(v); }
 double E(double y) { return std::pow(2.71828182845905, y); }
 double HalfPi() { return 2.0 * std::atan(1.0); }
 
-// Truncation toward zero to a 32-bit integer; outside the range (and for
-// non-numbers) the integer is -2147483648, as the conversion hardware gives.
-double Trunc32(double v) {
-  if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
-  return static_cast<double>(static_cast<int32_t>(v));
-}
+double Trunc32(double v) { return TruncToInt32(v); }
 
 uint64_t NextRandom() {
   uint64_t x = gs.rng_state;

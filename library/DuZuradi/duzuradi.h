@@ -111,6 +111,13 @@ int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double
                   double* xs, double* ys, double* info);
 int32_t SetBoolSign(int32_t sign);
 
+// Truncation toward zero to a 32-bit integer; outside the range, and for
+// non-numbers, -2147483648 (what the conversion hardware gives).
+inline int32_t TruncToInt32(double v) {
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
 // Scalar results of "^", "*", "/", "+", "-": the matrix steps use them for
 // two scalar operands. "/" by zero fails with -9 and gives the left operand.
 double ScalarArith(char op, double left, double right);
@@ -123,7 +130,7 @@ int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which);
 int32_t ClearVarFuncList(std::string_view which);
 double GetVarValue(std::string_view list, std::string_view name);
 // The variable named name as the scanner resolves it, or nullptr.
-const VarView* FindVariable(const std::string& name);
+const VarView* FindVariable(std::string_view name);
 // Pastes "(" + body + ")" for every user function named in expr; false when
 // the text would outgrow kMaxExpandedLength.
 bool ExpandFunctions(std::string& expr);

@@ -12,10 +12,8 @@ namespace {
 
 enum class Entry { EEval, DeEval };
 
-int32_t HandleOf(double value) {
-  if (!(value > -2147483649.0 && value < 2147483648.0)) return 0;
-  return static_cast<int32_t>(std::lround(value));
-}
+// A matrix result's value is its handle.
+int32_t HandleOf(double value) { return TruncToInt32(std::nearbyint(value)); }
 
 // The steps e_eval and de_eval share: the ambiguity check, commas as
 // decimal points, user functions pasted in, one parse from level 1.
@@ -28,7 +26,9 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
   }
   std::string& text = gs.work_expr;
   text.assign(expr);
-  std::replace(text.begin(), text.end(), ',', '.');
+  for (std::size_t p = text.find(','); p != std::string::npos; p = text.find(',', p + 1)) {
+    text[p] = '.';
+  }
   if (!ExpandFunctions(text)) return false;
 
   gs.e_error = kNoError;
@@ -50,10 +50,11 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
 }
 
 // The text of one abscissa as e_evals pastes it: "(" + tidy ten-decimal + ")".
-void AppendAbscissa(std::string& out, double x) {
-  out += '(';
-  out += TrimNumber(Fixed10(x));
-  out += ')';
+std::string AbscissaText(double x) {
+  std::string text = "(";
+  text += TrimNumber(Fixed10(x));
+  text += ')';
+  return text;
 }
 
 }  // namespace
@@ -84,8 +85,12 @@ double DEval(std::string_view expr, int32_t check) {
   return value;
 }
 
-int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,
-                  double* xs, double* ys, double* info) {
+int32_t EvalRange(std::string_view expr_in, double x1, std::string_view var_in, double x2,
+                  int32_t n, double* xs, double* ys, double* info) {
+  // Own copies: a caller's text may live in library memory that the
+  // evaluations below overwrite (the message log, a returned text).
+  const std::string expr(expr_in);
+  const std::string var(var_in);
   if (n < 0 || xs == nullptr || ys == nullptr || info == nullptr) {
     gs.e_error = kErrInvalidParameter;
     ReportShort("e_evals", "Invalid number of points or array, n = " + std::to_string(n));
@@ -111,10 +116,11 @@ int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double
   std::string& text = gs.work_points;
   for (std::size_t i = 0; x <= x2 && i < count; ++i) {
     text.clear();
+    const std::string abscissa = hits.empty() ? std::string() : AbscissaText(x);
     std::size_t from = 0;
     for (std::size_t p : hits) {
       text.append(expr, from, p - from);
-      AppendAbscissa(text, x);
+      text += abscissa;
       from = p + var.size();
     }
     text.append(expr, from);

@@ -126,12 +126,21 @@ TraceBlock& TraceBlock::Fixed(std::string_view label, double value) {
   return *this;
 }
 
-void ReportWithDump(std::string_view procedure, std::string_view message) {
-  if (!ReportsWanted()) return;
+namespace {
+
+std::string ReportHead(std::string_view procedure, std::string_view message) {
   std::string report = "Procedure: ";
   report += procedure;
   report += kCrLf;
   report += message;
+  return report;
+}
+
+}  // namespace
+
+void ReportWithDump(std::string_view procedure, std::string_view message) {
+  if (!ReportsWanted()) return;
+  std::string report = ReportHead(procedure, message);
   report += "\r\n\r\nDebug:\r\n";
   report += ErrorDump();
   EmitMessage(report, kErrorTitle, gs.msg_mode);
@@ -139,11 +148,7 @@ void ReportWithDump(std::string_view procedure, std::string_view message) {
 
 void ReportShort(std::string_view procedure, std::string_view message) {
   if (!ReportsWanted()) return;
-  std::string report = "Procedure: ";
-  report += procedure;
-  report += kCrLf;
-  report += message;
-  EmitMessage(report, kErrorTitle, gs.msg_mode);
+  EmitMessage(ReportHead(procedure, message), kErrorTitle, gs.msg_mode);
 }
 
 }  // namespace tarnix

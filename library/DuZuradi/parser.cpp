@@ -46,11 +46,6 @@ constexpr auto kPrecedence = MakePrecedence();
 constexpr int32_t kSignOperandLevel = 11;
 constexpr int32_t kNotOperandLevel = 6;
 
-int32_t Trunc32(double v) {
-  if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
-
 void ReportDivisionByZero() {
   if (!ReportsWanted()) return;
   std::string report = "Calculation error, token = '";
@@ -67,13 +62,13 @@ double DivisionByZero(double left) {
 
 // "\": the quotient truncated toward zero; outside 32 bits (division by zero
 // included) -2147483648.
-double IntegerQuotient(double left, double right) { return Trunc32(left / right); }
+double IntegerQuotient(double left, double right) { return TruncToInt32(left / right); }
 
 // "mod": remainder of the truncated operands with the sign of the left one.
 // A zero divisor, and -2147483648 mod -1, have no integer result.
 double Modulo(double left, double right) {
-  const int32_t a = Trunc32(left);
-  const int32_t b = Trunc32(right);
+  const int32_t a = TruncToInt32(left);
+  const int32_t b = TruncToInt32(right);
   if (b == 0 || (a == INT32_MIN && b == -1)) return DivisionByZero(left);
   return a % b;
 }
@@ -158,7 +153,7 @@ void SyntaxError() {
 
 // name "(" expr ")"
 double FunctionCall() {
-  const std::string name = gs.e_spelling;
+  const std::string name(gs.e_spelling);
   e_nxt();
   e_match(Tok::LParen);
   uint8_t kind = 0;
@@ -169,7 +164,7 @@ double FunctionCall() {
 
 // stat "(" expr { ";" expr } ")"
 double StatisticsCall() {
-  const std::string name = gs.e_spelling;
+  const std::string name(gs.e_spelling);
   e_nxt();
   e_match(Tok::LParen);
   const double value = e_stats(name);
@@ -180,7 +175,7 @@ double StatisticsCall() {
 // det "(" M ")" | trace "(" M ")" | syst "(" X sep Y ")" | vcoeff "(" X sep Y sep n ")"
 // The separators are skipped whatever they are.
 double MatrixFunctionCall(uint8_t& kind) {
-  const std::string word = gs.e_spelling;
+  const std::string word(gs.e_spelling);
   e_nxt();
   e_match(Tok::LParen);
   const double first = e_prs(1, kind);
@@ -257,7 +252,7 @@ bool Primary(double& value, uint8_t& kind) {
       return true;
     case Tok::Not:
       e_nxt();
-      value = ~Trunc32(e_prs(kNotOperandLevel, kind));
+      value = ~TruncToInt32(e_prs(kNotOperandLevel, kind));
       kind = 0;
       return true;
     default:

@@ -2,6 +2,7 @@
 // by index over gExpr and never copies or erases the remaining input.
 // Reserved words become their own tokens; variables and the plain constants
 // become number tokens on the spot, through their ten-decimal text.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -24,36 +25,65 @@ struct Reserved {
   Tok tok;
 };
 
-// The matrix functions, the statistics and the word operators.
+// The matrix functions, the statistics and the word operators, sorted.
 constexpr std::array<Reserved, 23> kReserved{{
-    {"det", Tok::MatFunc},     {"trace", Tok::MatFunc},
-    {"syst", Tok::MatFunc},    {"vcoeff", Tok::MatFunc},
-    {"min", Tok::StatWord},    {"max", Tok::StatWord},
-    {"avg", Tok::StatWord},    {"sum", Tok::StatWord},
-    {"sum2", Tok::StatWord},   {"prod", Tok::StatWord},
-    {"prod2", Tok::StatWord},  {"stddev", Tok::StatWord},
-    {"count", Tok::StatWord},  {"geom_mean", Tok::StatWord},
-    {"median", Tok::StatWord}, {"mean", Tok::StatWord},
-    {"and", Tok::And},         {"eqv", Tok::Eqv},
-    {"imp", Tok::Imp},         {"mod", Tok::Mod},
-    {"not", Tok::Not},         {"or", Tok::Or},
-    {"xor", Tok::Xor},
+    {"and", Tok::And},         {"avg", Tok::StatWord},    {"count", Tok::StatWord},
+    {"det", Tok::MatFunc},     {"eqv", Tok::Eqv},         {"geom_mean", Tok::StatWord},
+    {"imp", Tok::Imp},         {"max", Tok::StatWord},    {"mean", Tok::StatWord},
+    {"median", Tok::StatWord}, {"min", Tok::StatWord},    {"mod", Tok::Mod},
+    {"not", Tok::Not},         {"or", Tok::Or},           {"prod", Tok::StatWord},
+    {"prod2", Tok::StatWord},  {"stddev", Tok::StatWord}, {"sum", Tok::StatWord},
+    {"sum2", Tok::StatWord},   {"syst", Tok::MatFunc},    {"trace", Tok::MatFunc},
+    {"vcoeff", Tok::MatFunc},  {"xor", Tok::Xor},
 }};
+
+static_assert(std::is_sorted(kReserved.begin(), kReserved.end(),
+                             [](const Reserved& a, const Reserved& b) { return a.word < b.word; }));
+
+// For every first letter, where its words start in kReserved: an identifier
+// is compared only with the few words that share its first letter.
+struct LetterRange {
+  uint8_t begin = 0;
+  uint8_t end = 0;
+};
+
+constexpr std::array<LetterRange, 26> MakeLetterIndex() {
+  std::array<LetterRange, 26> index{};
+  for (std::size_t i = kReserved.size(); i-- > 0;) {
+    LetterRange& r = index[static_cast<std::size_t>(kReserved[i].word[0] - 'a')];
+    if (r.end == 0) r.end = static_cast<uint8_t>(i + 1);
+    r.begin = static_cast<uint8_t>(i);
+  }
+  return index;
+}
+
+constexpr auto kLetterIndex = MakeLetterIndex();
+
+const Reserved* FindReserved(std::string_view name) {
+  if (!IsLower(name[0])) return nullptr;
+  const LetterRange r = kLetterIndex[static_cast<std::size_t>(name[0] - 'a')];
+  for (std::size_t i = r.begin; i < r.end; ++i) {
+    if (kReserved[i].word == name) return &kReserved[i];
+  }
+  return nullptr;
+}
 
 struct PlainConstant {
   std::string_view name;
-  double value;
+  double stored;              // the constant's value
+  std::string_view spelling;  // its ten-decimal text, the token's spelling
+  double value;               // what that text reads as
 };
 
 // Inside expressions these names are numbers rounded to ten decimals
 // (pi is 3.1415926536); the "#" forms are the single-precision built-ins.
 constexpr std::array<PlainConstant, 6> kPlainConstants{{
-    {"pi", 3.141592653589793},
-    {"e", 2.71828182845905},
-    {"deg", 57.2957795130823},
-    {"to_deg", 57.2957795130823},
-    {"rad", 0.017453292519943302},
-    {"to_rad", 0.017453292519943302},
+    {"pi", 3.141592653589793, "3.1415926536", 3.1415926536},
+    {"e", 2.71828182845905, "2.7182818285", 2.7182818285},
+    {"deg", 57.2957795130823, "57.2957795131", 57.2957795131},
+    {"to_deg", 57.2957795130823, "57.2957795131", 57.2957795131},
+    {"rad", 0.017453292519943302, "0.0174532925", 0.0174532925},
+    {"to_rad", 0.017453292519943302, "0.0174532925", 0.0174532925},
 }};
 
 Tok SingleCharToken(char c) {
@@ -72,39 +102,51 @@ Tok SingleCharToken(char c) {
   }
 }
 
-// A number token whose spelling is value's ten-decimal text; its value is
-// what that text reads as, so 1E-12 becomes 0.
-void SetTenDecimalNumber(double value) {
-  gs.tok = Tok::Num;
-  gs.e_spelling.clear();
-  AppendFixed10(gs.e_spelling, value);
-  gs.tok_value = std::isfinite(value) ? ReadNumber(gs.e_spelling) : value;
+// The first character and the length rule out nearly every constant before
+// any text is compared.
+bool SameName(std::string_view word, std::string_view name) {
+  return word.size() == name.size() && word[0] == name[0] && word == name;
 }
 
 // Reserved words shadow variables, and variables shadow the plain constants.
-void ResolveName() {
-  const std::string& name = gs.e_spelling;
-  for (const Reserved& r : kReserved) {
-    if (r.word == name) {
-      gs.tok = r.tok;
-      return;
-    }
+// Variables enter as their ten-decimal text, so 1E-12 reads as 0.
+void ResolveName(std::string_view name) {
+  if (const Reserved* r = FindReserved(name)) {
+    gs.tok = r->tok;
+    return;
   }
   if (const VarView* var = FindVariable(name)) {
     gs.last_found = var->position;
     gs.tok = Tok::Num;
-    gs.e_spelling = var->spelling;
+    gs.name_buffer.assign(var->spelling);
+    gs.e_spelling = gs.name_buffer;
     gs.tok_value = var->value;
     return;
   }
   gs.last_found = 0;
   for (const PlainConstant& c : kPlainConstants) {
-    if (c.name == name) {
-      SetTenDecimalNumber(c.value);
+    if (SameName(c.name, name)) {
+      gs.tok = Tok::Num;
+      gs.e_spelling = c.spelling;
+      gs.tok_value = c.value;
       return;
     }
   }
   gs.tok = Tok::Id;
+}
+
+// The value of a number token (digits and points): whole numbers of up to
+// fifteen digits are exact as doubles and need no decimal conversion.
+double ReadDigitsAndPoints(std::string_view spelling) {
+  if (spelling.size() <= 15) {
+    uint64_t v = 0;
+    std::size_t i = 0;
+    for (; i < spelling.size() && IsDigit(spelling[i]); ++i) {
+      v = v * 10 + static_cast<uint64_t>(spelling[i] - '0');
+    }
+    if (i == spelling.size()) return static_cast<double>(v);
+  }
+  return ReadNumber(spelling);
 }
 
 uint32_t HexValue(std::string_view spelling) {
@@ -161,10 +203,10 @@ void StartScan(std::string_view text) {
 }
 
 int32_t e_nxt() {
-  const std::string& s = gs.gExpr;
+  const std::string_view s = gs.gExpr;
   std::size_t& pos = gs.e_pos;
   const std::size_t size = s.size();
-  gs.e_spelling.clear();
+  gs.e_spelling = {};
   gs.matrix_suffix = 0;
 
   while (pos < size && IsBlank(s[pos])) ++pos;
@@ -175,8 +217,8 @@ int32_t e_nxt() {
     const char ch = s[pos++];
     if (ch == '[') {
       const std::size_t close = s.find(']', pos);
-      pos = close == std::string::npos ? size : close + 1;
-      gs.e_spelling.assign(s, start, pos - start);
+      pos = close == std::string_view::npos ? size : close + 1;
+      gs.e_spelling = s.substr(start, pos - start);
       gs.tok = Tok::Matrix;
       if (pos < size) {
         const char suffix = ToUpper(s[pos]);
@@ -187,41 +229,46 @@ int32_t e_nxt() {
       }
     } else if (ch == '#') {
       while (pos < size && (IsLower(s[pos]) || s[pos] == '_' || IsDigit(s[pos]))) ++pos;
-      gs.e_spelling.assign(s, start, pos - start);
+      gs.e_spelling = s.substr(start, pos - start);
       gs.tok = Tok::Const;
     } else if (ch == '&') {
       while (pos < size && (IsUpper(s[pos]) || s[pos] == '_' || IsDigit(s[pos]))) ++pos;
-      gs.e_spelling.assign(s, start, pos - start);
+      gs.e_spelling = s.substr(start, pos - start);
       gs.tok = Tok::Hex;
       gs.tok_value = static_cast<int32_t>(HexValue(gs.e_spelling));
     } else if (IsDigit(ch) || ch == '.') {
       while (pos < size && (IsDigit(s[pos]) || s[pos] == '.')) ++pos;
-      gs.e_spelling.assign(s, start, pos - start);
+      gs.e_spelling = s.substr(start, pos - start);
       gs.tok = Tok::Num;
-      gs.tok_value = ReadNumber(gs.e_spelling);
+      gs.tok_value = ReadDigitsAndPoints(gs.e_spelling);
     } else if (IsLower(ToLower(ch)) || ch == '_') {
+      bool capitals = IsUpper(ch);
       while (pos < size) {
-        const char c = ToLower(s[pos]);
-        if (!(IsLower(c) || c == '_' || IsDigit(c))) break;
+        const char c = s[pos];
+        if (!(IsLower(c) || c == '_' || IsDigit(c))) {
+          if (!IsUpper(c)) break;
+          capitals = true;
+        }
         ++pos;
       }
-      gs.e_spelling.assign(s, start, pos - start);
-      for (char& c : gs.e_spelling) c = ToLower(c);
-      ResolveName();
+      gs.e_spelling = s.substr(start, pos - start);
+      if (capitals) {  // names are lower case: only then is a copy needed
+        gs.name_buffer.assign(gs.e_spelling);
+        for (char& c : gs.name_buffer) c = ToLower(c);
+        gs.e_spelling = gs.name_buffer;
+      }
+      ResolveName(gs.e_spelling);
     } else if (ch == '<' || ch == '>') {
-      gs.e_spelling = ch;
       const char next = pos < size ? s[pos] : '\0';
-      if (next == '=' || next == '>') {
-        gs.e_spelling += next;
-        ++pos;
-      }
+      if (next == '=' || next == '>') ++pos;
+      gs.e_spelling = s.substr(start, pos - start);
       if (ch == '<') {
         gs.tok = next == '=' ? Tok::Le : next == '>' ? Tok::Ne : Tok::Lt;
       } else {
         gs.tok = next == '=' ? Tok::Ge : next == '>' ? Tok::Shr : Tok::Gt;
       }
     } else {
-      gs.e_spelling = ch;
+      gs.e_spelling = s.substr(start, 1);
       gs.tok = SingleCharToken(ch);
     }
   }

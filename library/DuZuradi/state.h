@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -59,6 +60,12 @@ struct VarView {
   int32_t position = 0;  // 1-based position of the entry in the list text
 };
 
+// Lets the variable view be searched with a string_view.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 struct State {
   // Frame.
   int16_t e_error = 0;
@@ -76,7 +83,10 @@ struct State {
   std::string gExpr;
   std::size_t e_pos = 0;
   Tok tok = Tok::End;
-  std::string e_spelling;
+  // The token's own text: a view into gExpr, into name_buffer (identifiers
+  // with capitals, lowered; numbers of variables) or into a constant text.
+  std::string_view e_spelling;
+  std::string name_buffer;
   double tok_value = 0;  // numeric value of a Num or Hex token
   char matrix_suffix = 0;
   uint32_t e_cnt = 0;
@@ -94,7 +104,7 @@ struct State {
   std::string funct_list;
   int32_t last_found = 0;
   bool var_view_stale = true;
-  std::unordered_map<std::string, VarView> var_view;
+  std::unordered_map<std::string, VarView, NameHash, std::equal_to<>> var_view;
 
   // Random numbers of rnd (xorshift64*).
   uint64_t rng_state = 0;

@@ -145,7 +145,7 @@ double GetVarValue(std::string_view list, std::string_view name) {
   return ReadNumber(std::string_view(l).substr(from, l.find(';', from) - from));
 }
 
-const VarView* FindVariable(const std::string& name) {
+const VarView* FindVariable(std::string_view name) {
   if (gs.var_list.empty()) return nullptr;
   if (gs.var_view_stale) RebuildVariableView();
   const auto it = gs.var_view.find(name);

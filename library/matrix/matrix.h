@@ -12,7 +12,7 @@ namespace tarnix::matrix {
 
 // A matrix named in an expression becomes a fresh internal copy (with the
 // I, T or D suffix applied); the value is the copy's handle, kind 1.
-double LoadOperand(const std::string& name, char suffix, uint8_t& kind);
+double LoadOperand(std::string_view name, char suffix, uint8_t& kind);
 
 double CalcMatrixSumSubt(char op, double left, double right, uint8_t& left_kind,
                          uint8_t right_kind);

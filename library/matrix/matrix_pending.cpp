@@ -18,8 +18,7 @@ double MatrixNotFound(std::string_view procedure, std::string_view what) {
 
 }  // namespace
 
-double LoadOperand(const std::string& name, char /*suffix*/, uint8_t& kind) {
-  kind = 1;
+double LoadOperand(std::string_view name, char /*suffix*/, uint8_t& /*kind*/) {
   return MatrixNotFound("e_prs", name);
 }
 

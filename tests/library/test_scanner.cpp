@@ -23,7 +23,7 @@ std::vector<Token> Scan(const std::string& text) {
   std::vector<Token> tokens;
   StartScan(text);
   while (gs.tok != Tok::End) {
-    tokens.push_back({std::string(TokenText()), gs.e_spelling});
+    tokens.push_back({std::string(TokenText()), std::string(gs.e_spelling)});
     e_nxt();
   }
   return tokens;
@@ -141,6 +141,19 @@ TEST_F(Scanner, NumberAndHexValues) {
     StartScan(c.text);
     EXPECT_EQ(gs.tok_value, c.value) << c.text;
   }
+}
+
+TEST_F(Scanner, TraceLinesCarryTheTokenCountCutToFourCharacters) {
+  SetDebugF(4);
+  gs.e_cnt = 123455;
+  gs.e_error = -1;
+  const std::size_t mark = gs.msg_log.size();
+  StartScan("7");
+  EXPECT_EQ(gs.msg_log.substr(mark),
+            "\r\n\r\n1234--- e_nxt()\r\n1234e_cnt = 123456\r\n1234gExpr = 7\r\n"
+            "1234gParts = none\r\n1234e_tok = num\r\n1234e_spelling = 7\r\n1234e_input = \r\n"
+            "1234e_error = -1\r\n1234deriv = none");
+  SetDebugF(0);
 }
 
 TEST_F(Scanner, TokenCountOnlyGrows) {
