@@ -18,7 +18,7 @@ R Guarded(R neutral, Body body) noexcept {
     return body();
   } catch (...) {
     gs.e_error = kErrMemory;
-    gs.internal_mode = false;
+    gs.InternalMode = false;
     gs.depth = 0;
     return neutral;
   }
@@ -36,7 +36,7 @@ TARNIX_API const char* TARNIX_CALL GetE_ErrDescr(int32_t code) {
   return Guarded<const char*>("", [&] { return ReturnText(ErrorDescription(code)); });
 }
 
-TARNIX_API int32_t TARNIX_CALL GetResultType(void) { return gs.result_type; }
+TARNIX_API int32_t TARNIX_CALL GetResultType(void) { return gs.ResultType; }
 
 TARNIX_API int32_t TARNIX_CALL SetDebugF(int32_t flags) { return tarnix::SetDebugF(flags); }
 

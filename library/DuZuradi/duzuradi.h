@@ -51,12 +51,12 @@ const char* MessageLog();
 // True when a message of flag 0 (the trace) would reach the log; trace lines
 // are composed only then.
 inline bool TraceReachesLog() {
-  const int32_t f = gs.debug_flags;
+  const int32_t f = gs.DebugFlags;
   return f != 0 && (f & 1) == 0 && (f & (4 | 8)) != 0;
 }
 
 // True when failing steps compose their reports.
-inline bool ReportsWanted() { return (gs.msg_mode & 1) != 0; }
+inline bool ReportsWanted() { return (gs.MsgMode & 1) != 0; }
 
 // Stores code as the evaluation's error unless an earlier failure holds it;
 // returns true when this failure is the first one (and so is reported).

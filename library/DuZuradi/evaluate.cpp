@@ -33,12 +33,12 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
 
   gs.e_error = kNoError;
   gs.depth = 0;
-  gs.internal_mode = entry == Entry::EEval;
+  gs.InternalMode = entry == Entry::EEval;
   StartScan(text);
   kind = 0;
   value = e_prs(1, kind);
-  gs.result_type = static_cast<int8_t>(kind);
-  gs.internal_mode = false;
+  gs.ResultType = static_cast<int8_t>(kind);
+  gs.InternalMode = false;
 
   if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) {
     std::string line = "Syntax error, token = '";
@@ -147,7 +147,7 @@ int32_t EvalRange(std::string_view expr_in, double x1, std::string_view var_in, 
 
 int32_t SetBoolSign(int32_t sign) {
   if (sign == 1 || sign == -1) {
-    gs.bool_true = sign;
+    gs.BoolTrue = sign;
   } else {
     ReportShort("SetBoolSign", "Wrong parameter. Must be 1 or -1");
   }

@@ -27,7 +27,7 @@ constexpr std::string_view kLogDropped = "\r\n[... older log lines dropped ...]"
 // The log would otherwise grow without limit while tracing long texts: past
 // kMaxLogLength the older half goes, cut at a line break.
 void AppendToLog(std::string_view text) {
-  std::string& log = gs.msg_log;
+  std::string& log = gs.MsgLog;
   if (log.size() + text.size() + 2 > kMaxLogLength) {
     std::size_t keep_from = log.size() > kMaxLogLength / 2 ? log.size() - kMaxLogLength / 2 : 0;
     keep_from = log.find(kCrLf, keep_from);
@@ -61,21 +61,21 @@ void ShowMessageBox(std::string_view text, std::string_view title) {
   handler(t.c_str(), c.c_str());
 }
 
-const char* MessageLog() { return gs.msg_log.c_str(); }
+const char* MessageLog() { return gs.MsgLog.c_str(); }
 
 int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag) {
-  gs.last_result = 0;
-  const int32_t f = gs.debug_flags;
-  if (f == 0 || (f & 1) != 0) return gs.last_result;
+  gs.LastResult = 0;
+  const int32_t f = gs.DebugFlags;
+  if (f == 0 || (f & 1) != 0) return gs.LastResult;
   if ((f & 2) != 0 && flag != 0) {
     ShowMessageBox(text, title);
   } else if ((f & 4) != 0) {
     AppendToLog(text);
   } else if ((f & 8) != 0) {
     AppendToLog(text);
-    gs.last_result = 1;  // the log is handed back: GetMsgLog reads it
+    gs.LastResult = 1;  // the log is handed back: GetMsgLog reads it
   }
-  return gs.last_result;
+  return gs.LastResult;
 }
 
 bool Fail(int16_t code) {
@@ -96,7 +96,7 @@ std::string ErrorDump() {
   out += '\'';
   out.append(expr, after);
   out += "'\r\n   token = '";
-  out += TokenText();
+  out += e_tok();
   out += "'\r\n   spelling = '";
   out += gs.e_spelling;
   out += "'\r\n   input = '";
@@ -143,12 +143,12 @@ void ReportWithDump(std::string_view procedure, std::string_view message) {
   std::string report = ReportHead(procedure, message);
   report += "\r\n\r\nDebug:\r\n";
   report += ErrorDump();
-  EmitMessage(report, kErrorTitle, gs.msg_mode);
+  EmitMessage(report, kErrorTitle, gs.MsgMode);
 }
 
 void ReportShort(std::string_view procedure, std::string_view message) {
   if (!ReportsWanted()) return;
-  EmitMessage(ReportHead(procedure, message), kErrorTitle, gs.msg_mode);
+  EmitMessage(ReportHead(procedure, message), kErrorTitle, gs.MsgMode);
 }
 
 }  // namespace tarnix

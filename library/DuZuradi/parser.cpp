@@ -49,10 +49,10 @@ constexpr int32_t kNotOperandLevel = 6;
 void ReportDivisionByZero() {
   if (!ReportsWanted()) return;
   std::string report = "Calculation error, token = '";
-  report += TokenText();
+  report += e_tok();
   report += "'\r\nDivision by zero.\r\nDebug:\r\n";
   report += ErrorDump();
-  EmitMessage(report, kErrorTitle, gs.msg_mode);
+  EmitMessage(report, kErrorTitle, gs.MsgMode);
 }
 
 double DivisionByZero(double left) {
@@ -73,7 +73,7 @@ double Modulo(double left, double right) {
   return a % b;
 }
 
-double Truth(bool holds) { return holds ? gs.bool_true : 0.0; }
+double Truth(bool holds) { return holds ? gs.BoolTrue : 0.0; }
 
 char OperatorChar(Tok op) {
   switch (op) {
@@ -128,9 +128,9 @@ void TraceEnter() {
       .Line("=== e_prs() ===")
       .Line("expression = ", gs.gExpr)
       .Line("gParts = none")
-      .Line("e_tok........= ", TokenText())
+      .Line("e_tok........= ", e_tok())
       .Line("e_spelling = ", gs.e_spelling)
-      .Line("e_input.....= ", std::string_view(gs.gExpr).substr(gs.e_pos))
+      .Line("e_input.....= ", e_input())
       .Line("e_error = ", gs.e_error)
       .Line("deriv = none")
       .Emit();
@@ -213,7 +213,7 @@ bool Primary(double& value, uint8_t& kind) {
       e_nxt();
       return true;
     case Tok::Matrix:
-      value = matrix::LoadOperand(gs.e_spelling, gs.matrix_suffix, kind);
+      value = matrix::LoadOperand(gs.e_spelling, gs.MatrixSuffix, kind);
       if (gs.e_error != kNoError) {
         value = gs.e_error;
         return false;
@@ -326,7 +326,7 @@ int32_t e_match(Tok expected) {
   if (TraceReachesLog()) {
     TraceBlock("")
         .Line("'--- e_match()")
-        .Line("e_tok = ", TokenText())
+        .Line("e_tok = ", e_tok())
         .Line("token = ", token)
         .Line("e_error = ", gs.e_error)
         .Emit();

@@ -10,7 +10,9 @@ namespace tarnix {
 
 // e_tok as text: "num", "hex", "const", "matrix", "id", "" at the end, else
 // the token's own spelling (reserved words, operators, punctuation).
-std::string_view TokenText();
+std::string_view e_tok();
+// The text not yet scanned.
+inline std::string_view e_input() { return std::string_view(gs.gExpr).substr(gs.e_pos); }
 
 // Scans one token into the scanner state. Always returns -1.
 int32_t e_nxt();

@@ -108,6 +108,19 @@ bool SameName(std::string_view word, std::string_view name) {
   return word.size() == name.size() && word[0] == name[0] && word == name;
 }
 
+// The plain constants become number tokens; false for any other name.
+bool e_constant(std::string_view name) {
+  for (const PlainConstant& c : kPlainConstants) {
+    if (SameName(c.name, name)) {
+      gs.tok = Tok::Num;
+      gs.e_spelling = c.spelling;
+      gs.tok_value = c.value;
+      return true;
+    }
+  }
+  return false;
+}
+
 // Reserved words shadow variables, and variables shadow the plain constants.
 // Variables enter as their ten-decimal text, so 1E-12 reads as 0.
 void ResolveName(std::string_view name) {
@@ -116,23 +129,15 @@ void ResolveName(std::string_view name) {
     return;
   }
   if (const VarView* var = FindVariable(name)) {
-    gs.last_found = var->position;
+    gs.LastFound = var->position;
     gs.tok = Tok::Num;
     gs.name_buffer.assign(var->spelling);
     gs.e_spelling = gs.name_buffer;
     gs.tok_value = var->value;
     return;
   }
-  gs.last_found = 0;
-  for (const PlainConstant& c : kPlainConstants) {
-    if (SameName(c.name, name)) {
-      gs.tok = Tok::Num;
-      gs.e_spelling = c.spelling;
-      gs.tok_value = c.value;
-      return;
-    }
-  }
-  gs.tok = Tok::Id;
+  gs.LastFound = 0;
+  if (!e_constant(name)) gs.tok = Tok::Id;
 }
 
 // The value of a number token (digits and points): whole numbers of up to
@@ -174,9 +179,9 @@ void TraceToken() {
       .Line("e_cnt = ", std::to_string(gs.e_cnt))
       .Line("gExpr = ", gs.gExpr)
       .Line("gParts = none")
-      .Line("e_tok = ", TokenText())
+      .Line("e_tok = ", e_tok())
       .Line("e_spelling = ", gs.e_spelling)
-      .Line("e_input = ", std::string_view(gs.gExpr).substr(gs.e_pos))
+      .Line("e_input = ", e_input())
       .Line("e_error = ", gs.e_error)
       .Line("deriv = none")
       .Emit();
@@ -184,7 +189,7 @@ void TraceToken() {
 
 }  // namespace
 
-std::string_view TokenText() {
+std::string_view e_tok() {
   switch (gs.tok) {
     case Tok::End: return {};
     case Tok::Num: return "num";
@@ -207,7 +212,7 @@ int32_t e_nxt() {
   std::size_t& pos = gs.e_pos;
   const std::size_t size = s.size();
   gs.e_spelling = {};
-  gs.matrix_suffix = 0;
+  gs.MatrixSuffix = 0;
 
   while (pos < size && IsBlank(s[pos])) ++pos;
   if (pos >= size) {
@@ -223,7 +228,7 @@ int32_t e_nxt() {
       if (pos < size) {
         const char suffix = ToUpper(s[pos]);
         if (suffix == 'I' || suffix == 'T' || suffix == 'D') {
-          gs.matrix_suffix = suffix;
+          gs.MatrixSuffix = suffix;
           ++pos;
         }
       }

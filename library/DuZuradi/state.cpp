@@ -28,12 +28,12 @@ State MakeLoadedState() {
 State gs = MakeLoadedState();
 
 int32_t SetDebugF(int32_t flags) {
-  gs.debug_flags = flags;
-  return gs.debug_flags;
+  gs.DebugFlags = flags;
+  return gs.DebugFlags;
 }
 
 int32_t ShowMsgs(int32_t level) {
-  gs.msg_mode = level;
+  gs.MsgMode = level;
   if (level == 2) SetDebugF(1);
   return 0;
 }
@@ -42,8 +42,8 @@ int32_t ReSetDuZuradi() {
   ClearVarFuncList("vars");
   ClearVarFuncList("");
   matrix::ClearMatrixList(0);
-  gs.result_type = -1;
-  gs.msg_mode = 0;
+  gs.ResultType = -1;
+  gs.MsgMode = 0;
   return 0;
 }
 

@@ -15,7 +15,7 @@ namespace tarnix {
 using MsgBoxHandler = void (*)(const char* text, const char* title);
 
 // Token classes of the scanner. The text the parser and the trace call e_tok
-// is derived from the class (see TokenText): "num", "hex", "const", "matrix",
+// is derived from the class (see e_tok): "num", "hex", "const", "matrix",
 // "id", or the token's own spelling for words and operators.
 enum class Tok : uint8_t {
   End,
@@ -69,13 +69,13 @@ struct NameHash {
 struct State {
   // Frame.
   int16_t e_error = 0;
-  int8_t result_type = 0;
-  int32_t debug_flags = 0;
-  int32_t msg_mode = 0;
-  std::string msg_log;
-  int32_t last_result = 0;
-  int32_t bool_true = -1;
-  int32_t force_plain_copy = 0;
+  int8_t ResultType = 0;
+  int32_t DebugFlags = 0;
+  int32_t MsgMode = 0;
+  std::string MsgLog;
+  int32_t LastResult = 0;
+  int32_t BoolTrue = -1;
+  int32_t ForcePlainCopy = 0;
   std::vector<char> returned_text;  // holder of every text handed out
   MsgBoxHandler msg_box_handler = nullptr;
 
@@ -88,21 +88,21 @@ struct State {
   std::string_view e_spelling;
   std::string name_buffer;
   double tok_value = 0;  // numeric value of a Num or Hex token
-  char matrix_suffix = 0;
+  char MatrixSuffix = 0;
   uint32_t e_cnt = 0;
 
   // Parser.
   int32_t depth = 0;
 
   // Matrix engine hooks used by the evaluator.
-  bool internal_mode = false;
-  int32_t matr_result_rows = 0;
-  int32_t matr_result_cols = 0;
+  bool InternalMode = false;
+  int32_t MatrResultRows = 0;
+  int32_t MatrResultCols = 0;
 
   // Variables and user functions.
-  std::string var_list;
-  std::string funct_list;
-  int32_t last_found = 0;
+  std::string VarList;
+  std::string FunctList;
+  int32_t LastFound = 0;
   bool var_view_stale = true;
   std::unordered_map<std::string, VarView, NameHash, std::equal_to<>> var_view;
 

@@ -50,7 +50,7 @@ void ForEachField(std::string_view list, Visit visit) {
 
 void RebuildVariableView() {
   gs.var_view.clear();
-  const std::string_view list = gs.var_list;
+  const std::string_view list = gs.VarList;
   std::size_t start = 0;
   while (start < list.size()) {
     const std::size_t end = std::min(list.find(';', start), list.size());
@@ -86,17 +86,17 @@ bool ExpansionTooLong() {
 int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind) {
   std::string key = Lowered(TrimBlanks(name));
   if (!key.empty() && key.back() != '=') key += '=';
-  std::string& list = kind == 0 ? gs.var_list : gs.funct_list;
+  std::string& list = kind == 0 ? gs.VarList : gs.FunctList;
   if (!list.empty() && list.back() != ';') list += ';';
 
   const std::size_t p = FindEntry(list, key);
   if (p != std::string::npos) {
-    gs.last_found = static_cast<int32_t>(p + 1);
+    gs.LastFound = static_cast<int32_t>(p + 1);
     const std::size_t from = p + key.size();
     const std::size_t to = list.find(';', from);
     list.replace(from, to - from, value);
   } else {
-    gs.last_found = 0;
+    gs.LastFound = 0;
     list += key;
     list += value;
     list += ';';
@@ -106,13 +106,13 @@ int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind)
 }
 
 int32_t GetVarFuncListLen(std::string_view which) {
-  const std::string& list = SelectsVariables(which) ? gs.var_list : gs.funct_list;
+  const std::string& list = SelectsVariables(which) ? gs.VarList : gs.FunctList;
   return static_cast<int32_t>(std::min<std::size_t>(list.size(), INT32_MAX));
 }
 
 int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which) {
   if (buffer == nullptr) return 0;
-  const std::string& list = SelectsVariables(which) ? gs.var_list : gs.funct_list;
+  const std::string& list = SelectsVariables(which) ? gs.VarList : gs.FunctList;
   const std::size_t n =
       std::min<std::size_t>(list.size(), static_cast<std::size_t>(std::max(max_len, 0)));
   std::memcpy(buffer, list.data(), n);
@@ -122,10 +122,10 @@ int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which) {
 
 int32_t ClearVarFuncList(std::string_view which) {
   if (SelectsVariables(which)) {
-    gs.var_list.clear();
+    gs.VarList.clear();
     gs.var_view_stale = true;
   } else {
-    gs.funct_list.clear();
+    gs.FunctList.clear();
   }
   return 0;
 }
@@ -137,27 +137,27 @@ double GetVarValue(std::string_view list, std::string_view name) {
   if (!key.empty() && key.back() != '=') key += '=';
   const std::size_t p = FindEntry(l, key);
   if (p == std::string::npos) {
-    gs.last_found = 0;
+    gs.LastFound = 0;
     return 0.0;
   }
-  gs.last_found = static_cast<int32_t>(p + 1);
+  gs.LastFound = static_cast<int32_t>(p + 1);
   const std::size_t from = p + key.size();
   return ReadNumber(std::string_view(l).substr(from, l.find(';', from) - from));
 }
 
 const VarView* FindVariable(std::string_view name) {
-  if (gs.var_list.empty()) return nullptr;
+  if (gs.VarList.empty()) return nullptr;
   if (gs.var_view_stale) RebuildVariableView();
   const auto it = gs.var_view.find(name);
   return it == gs.var_view.end() ? nullptr : &it->second;
 }
 
 bool ExpandFunctions(std::string& expr) {
-  if (gs.funct_list.empty()) return true;
+  if (gs.FunctList.empty()) return true;
   bool ok = true;
   std::string lowered;
   std::string out;
-  ForEachField(gs.funct_list, [&](std::string_view field, std::size_t) {
+  ForEachField(gs.FunctList, [&](std::string_view field, std::size_t) {
     const std::size_t eq = field.find('=');
     if (eq == std::string_view::npos || eq == 0) return true;
     const std::string name = Lowered(field.substr(0, eq));
@@ -190,7 +190,7 @@ bool ExpandFunctions(std::string& expr) {
 }
 
 int32_t CheckFunctions() {
-  const std::string_view list = gs.funct_list;
+  const std::string_view list = gs.FunctList;
   if (list.empty()) return 0;
   int32_t result = 0;
   ForEachField(list, [&](std::string_view field, std::size_t) {

@@ -25,7 +25,7 @@ inline void ClearBoxes() { Boxes().clear(); }
 // Load-time values, read in main() before any test touched the library.
 struct LoadState {
   int error = 0;
-  int result_type = 0;
+  int ResultType = 0;
   std::string log;
   std::string error_description_0;
 };

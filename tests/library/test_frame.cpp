@@ -10,7 +10,7 @@ namespace {
 
 TEST(LoadedLibrary, StartsWithErrorZeroScalarKindAndEmptyLog) {
   EXPECT_EQ(StateAtLoad().error, 0);
-  EXPECT_EQ(StateAtLoad().result_type, 0);
+  EXPECT_EQ(StateAtLoad().ResultType, 0);
   EXPECT_EQ(StateAtLoad().log, "");
 }
 
@@ -82,8 +82,8 @@ TEST_F(Engine, SuccessfulEvaluationLeavesMinusOne) {
 
 // Which route a failing evaluation's report and its trace take.
 struct Routing {
-  int debug_flags;
-  int msg_mode;
+  int DebugFlags;
+  int MsgMode;
   bool box;            // the report opens a box
   bool report_in_log;  // the report reaches the log
   bool trace_in_log;   // the trace lines reach the log
@@ -93,8 +93,8 @@ class MessageRouting : public Engine, public ::testing::WithParamInterface<Routi
 
 TEST_P(MessageRouting, FollowsTheFlagsInTheirOrder) {
   const Routing r = GetParam();
-  SetDebugF(r.debug_flags);
-  ShowMsgs(r.msg_mode);
+  SetDebugF(r.DebugFlags);
+  ShowMsgs(r.MsgMode);
   MarkLog();
   EXPECT_EQ(Eval("1+").error, -4);
   const std::string log = LogSinceMark();

@@ -204,6 +204,12 @@ TEST_F(Engine, EvalsRejectsNegativeCountsBeforeWriting) {
   EXPECT_EQ(xs[0], 7);
   EXPECT_EQ(ys[1], 7);
   EXPECT_EQ(info[4], 7);
+
+  SetDebugF(2);
+  ShowMsgs(1);
+  EXPECT_EQ(e_evals("x", 0, "x", 1, -5, xs, ys, info), -16);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Procedure: e_evals\r\nInvalid number of points or array, n = -5");
 }
 
 // ---- Trace -------------------------------------------------------------------

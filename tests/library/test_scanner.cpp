@@ -23,7 +23,7 @@ std::vector<Token> Scan(const std::string& text) {
   std::vector<Token> tokens;
   StartScan(text);
   while (gs.tok != Tok::End) {
-    tokens.push_back({std::string(TokenText()), std::string(gs.e_spelling)});
+    tokens.push_back({std::string(e_tok()), std::string(gs.e_spelling)});
     e_nxt();
   }
   return tokens;
@@ -101,7 +101,7 @@ TEST_F(Scanner, MatrixSuffixIsReadInEitherCase) {
   for (const char* text : {"[mA]I", "[mA]i", "[mA]T", "[mA]t", "[mA]D", "[mA]d", "[mA]x"}) {
     StartScan(text);
     const char expected = text[4] == 'x' ? 0 : static_cast<char>(std::toupper(text[4]));
-    EXPECT_EQ(gs.matrix_suffix, expected) << text;
+    EXPECT_EQ(gs.MatrixSuffix, expected) << text;
     EXPECT_EQ(gs.e_pos, expected ? 5u : 4u) << text;
   }
 }
@@ -147,9 +147,9 @@ TEST_F(Scanner, TraceLinesCarryTheTokenCountCutToFourCharacters) {
   SetDebugF(4);
   gs.e_cnt = 123455;
   gs.e_error = -1;
-  const std::size_t mark = gs.msg_log.size();
+  const std::size_t mark = gs.MsgLog.size();
   StartScan("7");
-  EXPECT_EQ(gs.msg_log.substr(mark),
+  EXPECT_EQ(gs.MsgLog.substr(mark),
             "\r\n\r\n1234--- e_nxt()\r\n1234e_cnt = 123456\r\n1234gExpr = 7\r\n"
             "1234gParts = none\r\n1234e_tok = num\r\n1234e_spelling = 7\r\n1234e_input = \r\n"
             "1234e_error = -1\r\n1234deriv = none");
