@@ -41,10 +41,7 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
   gs.InternalMode = false;
 
   if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) {
-    std::string line = "Syntax error, token = '";
-    line += gs.e_spelling;
-    line += "'";
-    ReportWithDump(entry == Entry::EEval ? "e_eval" : "de_eval", line);
+    ReportWithDump(entry == Entry::EEval ? "e_eval" : "de_eval", SyntaxErrorLine());
   }
   return true;
 }

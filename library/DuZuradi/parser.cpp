@@ -144,11 +144,7 @@ void TraceExit(double value) {
 }
 
 void SyntaxError() {
-  if (!Fail(kErrParseSyntax)) return;
-  std::string line = "Syntax error, token = '";
-  line += gs.e_spelling;
-  line += "'";
-  ReportWithDump("e_prs", line);
+  if (Fail(kErrParseSyntax)) ReportWithDump("e_prs", SyntaxErrorLine());
 }
 
 // name "(" expr ")"
@@ -270,6 +266,13 @@ void TooDeep() {
 }
 
 }  // namespace
+
+std::string SyntaxErrorLine() {
+  std::string line = "Syntax error, token = '";
+  line += gs.e_spelling;
+  line += "'";
+  return line;
+}
 
 double ScalarArith(char op, double left, double right) {
   switch (op) {

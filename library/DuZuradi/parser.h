@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "state.h"
@@ -13,6 +14,9 @@ namespace tarnix {
 std::string_view e_tok();
 // The text not yet scanned.
 inline std::string_view e_input() { return std::string_view(gs.gExpr).substr(gs.e_pos); }
+
+// "Syntax error, token = '" + the current token's spelling + "'".
+std::string SyntaxErrorLine();
 
 // Scans one token into the scanner state. Always returns -1.
 int32_t e_nxt();
