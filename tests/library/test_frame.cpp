@@ -126,11 +126,6 @@ TEST_F(Engine, ShowMsgsTwoSilencesEverything) {
   EXPECT_EQ(LogSinceMark(), "");
 }
 
-TEST_F(Engine, SetDebugFReturnsTheValueStored) {
-  EXPECT_EQ(SetDebugF(6), 6);
-  EXPECT_EQ(SetDebugF(-7), -7);
-}
-
 struct ReportCase {
   const char* expr;
   int error;
