@@ -5,6 +5,7 @@
  *
  *   tarnix_eval '2^3^2' 'sin(1)' '1/0'
  *   tarnix_eval --var x=3 --fun f=x^2+1 'f*2'
+ *   tarnix_eval --matrix '[mA];2;2;4;7;2;6' '[mA]*[mA]^-1' 'det([mA])'
  */
 #include <stdio.h>
 #include <stdlib.h>
@@ -61,17 +62,34 @@ int main(int argc, char** argv) {
       if (!store(argv[++i], arg[2] == 'f')) return 2;
       continue;
     }
+    if (strcmp(arg, "--matrix") == 0 && i + 1 < argc) {
+      if (SetStrMatrix(argv[++i], 0, 1) < 0 || GetE_Error() != -1) {
+        fprintf(stderr, "tarnix_eval: matrix '%s' not stored: error %d: %s\n", argv[i],
+                GetE_Error(), GetE_ErrDescr(GetE_Error()));
+        return 2;
+      }
+      continue;
+    }
     if (strcmp(arg, "--bool-true") == 0 && i + 1 < argc) {
       SetBoolSign(atoi(argv[++i]));
       continue;
     }
 
     double value = 0.0;
-    e_eval(arg, &value, 1);
+    const int kind = e_eval(arg, &value, 1);
     const int error = GetE_Error();
     printf("%s = ", arg);
-    print_double(value);
-    printf("   [error %d: %s]\n", error, GetE_ErrDescr(error));
+    if (error == -1 && kind == 1) {
+      /* A matrix result: its value is a handle; print the matrix it names. */
+      int32_t rows = 0, cols = 0;
+      const double* m = GetMatrixPtr((int32_t)value, &rows, &cols);
+      /* Returned texts share one holder: use each before the next call. */
+      printf("matrix %dx%d   [error %d: %s]", rows, cols, error, GetE_ErrDescr(error));
+      printf("%s\n", aPrint(m, rows, cols, "String", "0.0000", "", "  "));
+    } else {
+      print_double(value);
+      printf("   [error %d: %s]\n", error, GetE_ErrDescr(error));
+    }
     failures += error != -1;
     ++evaluated;
   }

@@ -2,7 +2,9 @@
 // the engine, no logic. No exception crosses it: each wrapper turns one into
 // the export's neutral result with error -12 set.
 #include "DuZuradi/duzuradi.h"
+#include "Solver/solver.h"
 #include "include/tarnix.h"
+#include "matrix/matrix.h"
 
 namespace {
 
@@ -110,6 +112,222 @@ TARNIX_API int32_t TARNIX_CALL SetMsgBoxHandler(void (*handler)(const char* text
                                                                 const char* title)) {
   SetMessageBoxHandler(handler);
   return 0;
+}
+
+// ---- Matrix store and element order --------------------------------------------
+
+// A matrix routine that could not finish reports 0: "Undefined error
+// (procedure exit before completion)".
+constexpr int32_t kUnfinished = 0;
+
+TARNIX_API int32_t TARNIX_CALL SetMatrix(const char* name, double* matr, int32_t rows,
+                                         int32_t cols, uint8_t retPtr) {
+  return Guarded<int32_t>(-1, [&] { return matrix::SetMatrix(Text(name), matr, rows, cols, retPtr); });
+}
+
+TARNIX_API int32_t TARNIX_CALL SetStrMatrix(const char* text, uint8_t retPtr, uint8_t evalElems) {
+  return Guarded<int32_t>(kErrMemory,
+                          [&] { return matrix::SetStrMatrix(Text(text), retPtr, evalElems); });
+}
+
+TARNIX_API int32_t TARNIX_CALL FindMatrix(const char* name, int32_t paramTp, int32_t* rows,
+                                          int32_t* cols) {
+  return Guarded<int32_t>(-1, [&] { return matrix::FindMatrix(Text(name), paramTp, rows, cols); });
+}
+
+TARNIX_API int32_t TARNIX_CALL ClearMatrixList(int32_t handle) {
+  return Guarded<int32_t>(-1, [&] { return matrix::ClearMatrixList(handle); });
+}
+
+TARNIX_API int32_t TARNIX_CALL GetMatrixByLong(int32_t handle, double* dst, int32_t rows,
+                                               int32_t cols) {
+  return Guarded<int32_t>(kUnfinished,
+                          [&] { return matrix::GetMatrixByLong(handle, dst, rows, cols); });
+}
+
+TARNIX_API int32_t TARNIX_CALL aCopyArray(const double* src, double* dst, int32_t rows,
+                                          int32_t cols) {
+  return matrix::aCopyArray(src, dst, rows, cols);
+}
+
+TARNIX_API int32_t TARNIX_CALL aElemOrder(const double* probe) { return matrix::aElemOrder(probe); }
+TARNIX_API int32_t TARNIX_CALL aElemOrderSet(int32_t order) { return matrix::aElemOrderSet(order); }
+TARNIX_API int32_t TARNIX_CALL aElemOrderGet(void) { return matrix::aElemOrderGet(); }
+
+TARNIX_API int32_t TARNIX_CALL aElemOrderSt(const char* language) {
+  return matrix::aElemOrderSt(Text(language));
+}
+
+TARNIX_API int32_t TARNIX_CALL aElemOrderEx(void* arg, int32_t mode) {
+  return matrix::aElemOrderEx(arg, mode);
+}
+
+// ---- Linear algebra -------------------------------------------------------------------
+
+#define TARNIX_GUARDED(expr) Guarded<int32_t>(kUnfinished, [&] { return expr; })
+
+TARNIX_API int32_t TARNIX_CALL aDet(double* A, int32_t n, double* out) {
+  return TARNIX_GUARDED(matrix::aDet(A, n, out));
+}
+TARNIX_API double TARNIX_CALL aDetN(double* A, int32_t n) {
+  return Guarded<double>(0.0, [&] { return matrix::aDetN(A, n); });
+}
+TARNIX_API int32_t TARNIX_CALL aInv(double* A, int32_t n) { return TARNIX_GUARDED(matrix::aInv(A, n)); }
+TARNIX_API int32_t TARNIX_CALL aSist(double* A, int32_t n, double* b, double* x) {
+  return TARNIX_GUARDED(matrix::aSist(A, n, b, x));
+}
+TARNIX_API int32_t TARNIX_CALL aDiag(double* A, int32_t n) { return TARNIX_GUARDED(matrix::aDiag(A, n)); }
+TARNIX_API int32_t TARNIX_CALL aTrace(double* A, int32_t n, double* out) {
+  return TARNIX_GUARDED(matrix::aTrace(A, n, out));
+}
+TARNIX_API double TARNIX_CALL aTraceN(double* A, int32_t n) {
+  return Guarded<double>(0.0, [&] { return matrix::aTraceN(A, n); });
+}
+TARNIX_API int32_t TARNIX_CALL aMultEx(double* A, int32_t r1, int32_t c1, double* B, int32_t r2,
+                                       int32_t c2, double* R) {
+  return TARNIX_GUARDED(matrix::aMultEx(A, r1, c1, B, r2, c2, R));
+}
+TARNIX_API int32_t TARNIX_CALL aMultSq(double* A, int32_t n, double* B, double* R) {
+  return TARNIX_GUARDED(matrix::aMultSq(A, n, B, R));
+}
+TARNIX_API int32_t TARNIX_CALL aMultVect(double* A, int32_t rows, int32_t cols, double* v,
+                                         double* w) {
+  return TARNIX_GUARDED(matrix::aMultVect(A, rows, cols, v, w));
+}
+TARNIX_API int32_t TARNIX_CALL aMultVectSq(double* A, int32_t n, double* v, double* w) {
+  return TARNIX_GUARDED(matrix::aMultVectSq(A, n, v, w));
+}
+TARNIX_API int32_t TARNIX_CALL aPow(double* A, int32_t n, int32_t k, double* R) {
+  return TARNIX_GUARDED(matrix::aPow(A, n, k, R));
+}
+TARNIX_API int32_t TARNIX_CALL aDiv(double* A, int32_t n, double* B, double* R) {
+  return TARNIX_GUARDED(matrix::aDiv(A, n, B, R));
+}
+TARNIX_API int32_t TARNIX_CALL aSum(double* A, int32_t rows, int32_t cols, double* B, double* R) {
+  return TARNIX_GUARDED(matrix::aSum(A, rows, cols, B, R));
+}
+TARNIX_API int32_t TARNIX_CALL aDiff(double* A, int32_t rows, int32_t cols, double* B, double* R) {
+  return TARNIX_GUARDED(matrix::aDiff(A, rows, cols, B, R));
+}
+TARNIX_API int32_t TARNIX_CALL aSub(void) { return 0; }
+TARNIX_API int32_t TARNIX_CALL aSumMem(double* A, int32_t rows, int32_t cols, double* B,
+                                       double* R) {
+  return TARNIX_GUARDED(matrix::aSumMem(A, rows, cols, B, R));
+}
+TARNIX_API int32_t TARNIX_CALL aDiffMem(double* A, int32_t rows, int32_t cols, double* B,
+                                        double* R) {
+  return TARNIX_GUARDED(matrix::aDiffMem(A, rows, cols, B, R));
+}
+TARNIX_API int32_t TARNIX_CALL aSumScal(double* A, int32_t rows, int32_t cols, double s) {
+  return TARNIX_GUARDED(matrix::aSumScal(A, rows, cols, s));
+}
+TARNIX_API int32_t TARNIX_CALL aProdScal(double* A, int32_t rows, int32_t cols, double s) {
+  return TARNIX_GUARDED(matrix::aProdScal(A, rows, cols, s));
+}
+TARNIX_API int32_t TARNIX_CALL aOpp(double* A, int32_t rows, int32_t cols) {
+  return TARNIX_GUARDED(matrix::aOpp(A, rows, cols));
+}
+TARNIX_API int32_t TARNIX_CALL aTrasp(double* A, int32_t rows, int32_t cols) {
+  return TARNIX_GUARDED(matrix::aTrasp(A, rows, cols));
+}
+TARNIX_API int32_t TARNIX_CALL aTraspEx(double* A, int32_t rows, int32_t cols, double* T) {
+  return TARNIX_GUARDED(matrix::aTraspEx(A, rows, cols, T));
+}
+TARNIX_API int32_t TARNIX_CALL aTraspSq(double* A, int32_t n) {
+  return TARNIX_GUARDED(matrix::aTraspSq(A, n));
+}
+TARNIX_API int32_t TARNIX_CALL aCopy(double* A, int32_t rows, int32_t cols, double* B) {
+  return TARNIX_GUARDED(matrix::aCopy(A, rows, cols, B));
+}
+TARNIX_API int32_t TARNIX_CALL aDupl(double* A, int32_t rows, int32_t cols, double* B) {
+  return TARNIX_GUARDED(matrix::aCopy(A, rows, cols, B));
+}
+TARNIX_API int32_t TARNIX_CALL aSwap(double* A, int32_t rows, int32_t cols, double* B) {
+  return TARNIX_GUARDED(matrix::aSwap(A, rows, cols, B));
+}
+TARNIX_API int32_t TARNIX_CALL aSwapRC(double* A, int32_t rows, int32_t cols, int32_t byRows,
+                                       int32_t i, int32_t j) {
+  return TARNIX_GUARDED(matrix::aSwapRC(A, rows, cols, byRows, i, j));
+}
+TARNIX_API int32_t TARNIX_CALL aMatrAreEquals(double* A, int32_t r1, int32_t c1, double* B,
+                                              int32_t r2, int32_t c2) {
+  return TARNIX_GUARDED(matrix::aMatrAreEquals(A, r1, c1, B, r2, c2));
+}
+TARNIX_API int32_t TARNIX_CALL aMatrIsZero(double* A, int32_t n) {
+  return TARNIX_GUARDED(matrix::aMatrIsZero(A, n));
+}
+TARNIX_API int32_t TARNIX_CALL aMatrIsUnit(double* A, int32_t n) {
+  return TARNIX_GUARDED(matrix::aMatrIsUnit(A, n));
+}
+TARNIX_API int32_t TARNIX_CALL aMatrIsSing(double* A, int32_t n) {
+  return TARNIX_GUARDED(matrix::aMatrIsSing(A, n));
+}
+TARNIX_API int32_t TARNIX_CALL aMatrIsOrtog(double* A, int32_t n) {
+  return TARNIX_GUARDED(matrix::aMatrIsOrtog(A, n));
+}
+TARNIX_API int32_t TARNIX_CALL aMatrAreOrtog(double* A, int32_t n, double* B) {
+  return TARNIX_GUARDED(matrix::aMatrAreOrtog(A, n, B));
+}
+TARNIX_API int32_t TARNIX_CALL aVectMod(double* v, int32_t n, double* out) {
+  return TARNIX_GUARDED(matrix::aVectMod(v, n, out));
+}
+TARNIX_API int32_t TARNIX_CALL aMatrMod(double* v, int32_t n, double* out) {
+  return TARNIX_GUARDED(matrix::aVectMod(v, n, out));
+}
+TARNIX_API int32_t TARNIX_CALL aCombine(void) { return 0; }
+TARNIX_API int32_t TARNIX_CALL aInsert(void) { return 0; }
+
+#undef TARNIX_GUARDED
+
+// ---- Matrix output and about text ------------------------------------------------------
+
+TARNIX_API const char* TARNIX_CALL aPrint(const double* A, int32_t rows, int32_t cols,
+                                          const char* dest, const char* format,
+                                          const char* header, const char* sep) {
+  return Guarded<const char*>("", [&] {
+    return matrix::aPrint(A, rows, cols, Text(dest), Text(format), Text(header), Text(sep));
+  });
+}
+
+TARNIX_API int32_t TARNIX_CALL aPrintEx(const double* A, int32_t rows, int32_t cols,
+                                        const char* dest, const char* format, const char* header,
+                                        const char* sep, char* buffer) {
+  return Guarded<int32_t>(-22, [&] {
+    return matrix::aPrintEx(A, rows, cols, Text(dest), Text(format), Text(header), Text(sep),
+                            buffer);
+  });
+}
+
+TARNIX_API const char* TARNIX_CALL aShow(const double* A, int32_t rows, int32_t cols) {
+  return Guarded<const char*>("", [&] { return matrix::aShow(A, rows, cols); });
+}
+
+TARNIX_API const char* TARNIX_CALL aShowByLong(int32_t handle, int32_t rows, int32_t cols) {
+  return Guarded<const char*>("", [&] { return matrix::aShowByLong(handle, rows, cols); });
+}
+
+TARNIX_API int32_t TARNIX_CALL DisplayVerInfo(const char* path, char* fileVersion,
+                                              char* productVersion) {
+  return Guarded<int32_t>(0, [&] {
+    return matrix::DisplayVerInfo(Text(path), fileVersion, productVersion);
+  });
+}
+
+TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {
+  return Guarded<const char*>("", [&] { return matrix::aAbout(mode); });
+}
+
+// ---- Polynomials ------------------------------------------------------------------------
+
+TARNIX_API int32_t TARNIX_CALL aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y,
+                                              double* coeff) {
+  return Guarded<int32_t>(kUnfinished, [&] { return solver::aCalcVectCoeff(A, count, n, y, coeff); });
+}
+
+// ---- Host extensions --------------------------------------------------------------------
+
+TARNIX_API const double* TARNIX_CALL GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
+  return Guarded<const double*>(nullptr, [&] { return matrix::GetMatrixPtr(handle, rows, cols); });
 }
 
 }  // extern "C"

@@ -70,6 +70,8 @@ std::string ErrorDump();
 void ReportWithDump(std::string_view procedure, std::string_view message);
 // The short two-line form ("Procedure: name", message) without the dump.
 void ReportShort(std::string_view procedure, std::string_view message);
+// A report composed by its step, sent as it is when reports are wanted.
+void Report(std::string_view text);
 
 // The trace lines of one step, sent to the log as one message: an empty line,
 // then every line behind the step's prefix. Build one only when
@@ -121,6 +123,8 @@ inline int32_t TruncToInt32(double v) {
 // Scalar results of "^", "*", "/", "+", "-": the matrix steps use them for
 // two scalar operands. "/" by zero fails with -9 and gives the left operand.
 double ScalarArith(char op, double left, double right);
+// Fails the evaluation with -9 and its report; gives the left operand back.
+double DivisionByZero(double left);
 
 // ---- Variables and user functions --------------------------------------------
 

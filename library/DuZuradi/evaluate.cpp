@@ -33,7 +33,9 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
 
   gs.e_error = kNoError;
   gs.depth = 0;
-  gs.InternalMode = entry == Entry::EEval;
+  // Matrices copied or made while parsing are internal; de_eval marks them
+  // so too, so that its temporaries do not outlive it.
+  gs.InternalMode = true;
   StartScan(text);
   kind = 0;
   value = e_prs(1, kind);
@@ -57,29 +59,33 @@ std::string AbscissaText(double x) {
 }  // namespace
 
 int32_t Eval(std::string_view expr, double* result, int32_t check) {
+  const uint64_t mark = matrix::EvaluationMark();
   double value = 0.0;
   uint8_t kind = 0;
   if (!Evaluate(expr, check, Entry::EEval, value, kind)) return gs.e_error;
   if (value == std::numeric_limits<double>::infinity()) Fail(kErrDivisionByZero);
   if (result != nullptr) *result = value;
-  if (gs.e_error != kNoError) return gs.e_error;
-  if (kind == 1) {
+  if (gs.e_error == kNoError && kind == 1) {
     matrix::ClearMatrixList(HandleOf(value));
     return 1;
   }
-  return 0;
+  // A scalar result or a failure needs none of the matrices made meanwhile.
+  matrix::DropTemporaries(mark);
+  return gs.e_error == kNoError ? 0 : gs.e_error;
 }
 
 double DEval(std::string_view expr, int32_t check) {
+  const uint64_t mark = matrix::EvaluationMark();
   double value = 0.0;
   uint8_t kind = 0;
   Evaluate(expr, check, Entry::DeEval, value, kind);
-  if (gs.e_error != kNoError) return gs.e_error;
-  if (kind == 1) {
+  if (gs.e_error == kNoError && kind == 1) {
     matrix::ClearMatrixList(HandleOf(value));
     matrix::PublishResult(value);
+    return value;
   }
-  return value;
+  matrix::DropTemporaries(mark);
+  return gs.e_error == kNoError ? value : gs.e_error;
 }
 
 int32_t EvalRange(std::string_view expr_in, double x1, std::string_view var_in, double x2,

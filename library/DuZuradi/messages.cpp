@@ -151,4 +151,8 @@ void ReportShort(std::string_view procedure, std::string_view message) {
   EmitMessage(ReportHead(procedure, message), kErrorTitle, gs.MsgMode);
 }
 
+void Report(std::string_view text) {
+  if (ReportsWanted()) EmitMessage(text, kErrorTitle, gs.MsgMode);
+}
+
 }  // namespace tarnix

@@ -55,11 +55,6 @@ void ReportDivisionByZero() {
   EmitMessage(report, kErrorTitle, gs.MsgMode);
 }
 
-double DivisionByZero(double left) {
-  if (Fail(kErrDivisionByZero)) ReportDivisionByZero();
-  return left;
-}
-
 // "\": the quotient truncated toward zero; outside 32 bits (division by zero
 // included) -2147483648.
 double IntegerQuotient(double left, double right) { return TruncToInt32(left / right); }
@@ -266,6 +261,11 @@ void TooDeep() {
 }
 
 }  // namespace
+
+double DivisionByZero(double left) {
+  if (Fail(kErrDivisionByZero)) ReportDivisionByZero();
+  return left;
+}
 
 std::string SyntaxErrorLine() {
   std::string line = "Syntax error, token = '";

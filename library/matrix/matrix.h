@@ -1,7 +1,10 @@
-// The matrix engine as the expression evaluator sees it: matrix operands,
-// the matrix steps of "+", "-", "*", "/", "^", the matrix functions and the
-// clearing of an evaluation's internal matrices. A matrix operand's value is
-// its handle.
+// The matrix engine: the named matrix store with its handles, the element
+// order, matrix operands and steps of the evaluator, linear algebra, and
+// matrix listings with the about text. A matrix is known by its handle: a
+// positive number the store maps to a storage block, never an address.
+//
+// Routines named with a leading "a" return -1 on success or an "(aMatr)"
+// error number; predicates return -1 for true and 0 for false.
 #pragma once
 
 #include <cstdint>
@@ -10,21 +13,98 @@
 
 namespace tarnix::matrix {
 
+// ---- Store ---------------------------------------------------------------------
+
+int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t cols,
+                  uint8_t ret_handle);
+int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_elems);
+int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32_t* cols);
+// 0 empties the store; a handle drops every internal matrix but that one.
+int32_t ClearMatrixList(int32_t handle);
+int32_t GetMatrixByLong(int32_t handle, double* dst, int32_t rows, int32_t cols);
+const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols);
+
+// Entries and live blocks in the store (for the tests of its growth).
+struct StoreSize {
+  std::size_t entries;
+  std::size_t blocks;
+};
+StoreSize SizeOfStore();
+
+// ---- Element order ---------------------------------------------------------------
+
+int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols);
+int32_t aElemOrder(const double* probe);
+int32_t aElemOrderSet(int32_t order);
+int32_t aElemOrderGet();
+int32_t aElemOrderSt(std::string_view language);
+int32_t aElemOrderEx(void* arg, int32_t mode);
+
+// ---- The evaluator's matrix steps --------------------------------------------------
+
 // A matrix named in an expression becomes a fresh internal copy (with the
 // I, T or D suffix applied); the value is the copy's handle, kind 1.
 double LoadOperand(std::string_view name, char suffix, uint8_t& kind);
-
 double CalcMatrixSumSubt(char op, double left, double right, uint8_t& left_kind,
                          uint8_t right_kind);
 double CalcMatrixDivMult(char op, double left, double right, uint8_t& left_kind,
                          uint8_t right_kind);
 double CalcMatrFunct(std::string_view name, double a1, double a2, double a3, uint8_t& kind,
                      uint8_t kind2, uint8_t kind3);
-
-// 0 empties the store; a handle drops every internal matrix but that one.
-int32_t ClearMatrixList(int32_t handle);
-
 // The matrix result of de_eval, registered for the caller as "[mResult]".
 void PublishResult(double handle);
+
+// Every evaluation notes where the store stood; after a scalar result or an
+// error the internal matrices it created since are dropped.
+uint64_t EvaluationMark();
+void DropTemporaries(uint64_t mark);
+
+// ---- Linear algebra -------------------------------------------------------------
+
+int32_t aDet(double* A, int32_t n, double* out);
+double aDetN(double* A, int32_t n);
+int32_t aInv(double* A, int32_t n);
+int32_t aSist(double* A, int32_t n, double* b, double* x);
+int32_t aDiag(double* A, int32_t n);
+int32_t aTrace(double* A, int32_t n, double* out);
+double aTraceN(double* A, int32_t n);
+int32_t aMultEx(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2, double* R);
+int32_t aMultSq(double* A, int32_t n, double* B, double* R);
+int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w);
+int32_t aMultVectSq(double* A, int32_t n, double* v, double* w);
+int32_t aPow(double* A, int32_t n, int32_t k, double* R);
+int32_t aDiv(double* A, int32_t n, double* B, double* R);
+int32_t aSum(double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aDiff(double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aSumMem(double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aDiffMem(double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aSumScal(double* A, int32_t rows, int32_t cols, double s);
+int32_t aProdScal(double* A, int32_t rows, int32_t cols, double s);
+int32_t aOpp(double* A, int32_t rows, int32_t cols);
+int32_t aTrasp(double* A, int32_t rows, int32_t cols);
+int32_t aTraspEx(double* A, int32_t rows, int32_t cols, double* T);
+int32_t aTraspSq(double* A, int32_t n);
+int32_t aCopy(double* A, int32_t rows, int32_t cols, double* B);
+int32_t aSwap(double* A, int32_t rows, int32_t cols, double* B);
+int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t i, int32_t j);
+int32_t aMatrAreEquals(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2);
+int32_t aMatrIsZero(double* A, int32_t n);
+int32_t aMatrIsUnit(double* A, int32_t n);
+int32_t aMatrIsSing(double* A, int32_t n);
+int32_t aMatrIsOrtog(double* A, int32_t n);
+int32_t aMatrAreOrtog(double* A, int32_t n, double* B);
+int32_t aVectMod(double* v, int32_t n, double* out);
+
+// ---- Listings and the about text --------------------------------------------------
+
+const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
+                   std::string_view format, std::string_view header, std::string_view sep);
+int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view dest,
+                 std::string_view format, std::string_view header, std::string_view sep,
+                 char* buffer);
+const char* aShow(const double* A, int32_t rows, int32_t cols);
+const char* aShowByLong(int32_t handle, int32_t rows, int32_t cols);
+int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_version);
+const char* aAbout(int32_t mode);
 
 }  // namespace tarnix::matrix

@@ -1,0 +1,182 @@
+// Determinants and what is built on them: the adjugate inverse, Cramer's
+// rule, the diagonal of the triangular form, and the predicates that need
+// a determinant or an inverse. Meant for the small matrices typed into
+// expressions: an inverse takes n^2 determinants of minors.
+#include <cmath>
+#include <cstring>
+
+#include "../DuZuradi/duzuradi.h"
+#include "linalg.h"
+#include "matrix.h"
+#include "store.h"
+
+namespace tarnix::matrix {
+namespace {
+
+// The minor of a without row skip_row and column skip_col.
+Work Minor(const Work& a, int32_t n, int32_t skip_row, int32_t skip_col) {
+  Work m;
+  m.reserve(static_cast<std::size_t>(n - 1) * (n - 1));
+  for (int32_t i = 0; i < n; ++i) {
+    if (i == skip_row) continue;
+    for (int32_t j = 0; j < n; ++j) {
+      if (j != skip_col) m.push_back(a[static_cast<std::size_t>(i) * n + j]);
+    }
+  }
+  return m;
+}
+
+double At(const Work& a, int32_t n, int32_t i, int32_t j) {
+  return a[static_cast<std::size_t>(i) * n + j];
+}
+
+}  // namespace
+
+double Eliminate(Work& a, int32_t n, double zero_limit) {
+  auto at = [&a, n](int32_t i, int32_t j) -> double& { return a[static_cast<std::size_t>(i) * n + j]; };
+  double d = 1.0;
+  for (int32_t k = 0; k + 1 < n; ++k) {
+    int32_t p = k;
+    double largest = std::fabs(at(k, k));
+    for (int32_t j = k + 1; j < n; ++j) {
+      if (std::fabs(at(k, j)) > largest) {
+        largest = std::fabs(at(k, j));
+        p = j;
+      }
+    }
+    if (largest <= zero_limit) {
+      d = 0.0;
+      continue;
+    }
+    if (p != k) {
+      for (int32_t i = 0; i < n; ++i) std::swap(at(i, p), at(i, k));
+      d = -d;
+    }
+    d *= at(k, k);
+    for (int32_t i = k + 1; i < n; ++i) {
+      const double factor = at(i, k) / at(k, k);
+      for (int32_t j = k + 1; j < n; ++j) at(i, j) = 0.0 + at(i, j) - factor * at(k, j);
+    }
+  }
+  return n > 0 ? d * at(n - 1, n - 1) : d;
+}
+
+bool Invert(const double* a, int32_t n, Work& inverse) {
+  const Work m(a, a + static_cast<std::size_t>(n) * n);
+  Work copy = m;
+  const double d = Determinant(copy, n);
+  if (d == 0.0) return false;
+  inverse.assign(m.size(), 0.0);
+  for (int32_t i = 0; i < n; ++i) {
+    for (int32_t j = 0; j < n; ++j) {
+      Work minor = Minor(m, n, i, j);
+      const double cofactor = std::pow(-1.0, i + j) * Determinant(minor, n - 1);
+      inverse[static_cast<std::size_t>(j) * n + i] = cofactor / d;
+    }
+  }
+  return true;
+}
+
+bool Cramer(const double* a, int32_t n, const double* b, Work& x) {
+  const Work m(a, a + static_cast<std::size_t>(n) * n);
+  Work copy = m;
+  const double d = Determinant(copy, n);
+  if (d == 0.0) return false;
+  // Column i exchanged with b gives the numerator of x[i].
+  x.assign(static_cast<std::size_t>(n), 0.0);
+  for (int32_t i = 0; i < n; ++i) {
+    Work mi = m;
+    for (int32_t r = 0; r < n; ++r) mi[static_cast<std::size_t>(r) * n + i] = b[r];
+    x[static_cast<std::size_t>(i)] = Determinant(mi, n) / d;
+  }
+  return true;
+}
+
+void DiagonalOfTriangular(Work& a, int32_t n) {
+  Eliminate(a, n, 0.0);
+  for (int32_t i = 0; i < n; ++i) {
+    for (int32_t j = 0; j < n; ++j) {
+      if (i != j) a[static_cast<std::size_t>(i) * n + j] = 0.0;
+    }
+  }
+}
+
+double Determinant(Work& a, int32_t n) {
+  switch (n) {
+    case 0: return 1.0;  // the minor of a 1 x 1 matrix: its inverse is 1/a
+    case 1: return a[0];
+    case 2: return 0.0 + a[0] * a[3] - a[1] * a[2];
+    case 3:
+      return 0.0 + a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
+             a[2] * (a[3] * a[7] - a[4] * a[6]);
+    default: {
+      const double d = Eliminate(a, n, kDetEps);
+      return std::fabs(d) < kDetEps ? 0.0 : d;
+    }
+  }
+}
+
+int32_t aDet(double* A, int32_t n, double* out) {
+  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
+  if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != -1) return bad;
+  Work a = OrderedCopy(A, n, n);
+  *out = Determinant(a, n);
+  gs.LastResult = -1;
+  return -1;
+}
+
+double aDetN(double* A, int32_t n) {
+  double d = 0.0;
+  aDet(A, n, &d);
+  return d;
+}
+
+int32_t aInv(double* A, int32_t n) {
+  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
+  if (const int32_t bad = CheckArrays({A}); bad != -1) return bad;
+  Work inverse;
+  const int32_t code = Invert(OrderedCopy(A, n, n).data(), n, inverse) ? -1 : 4;
+  if (code == -1) WriteBack(inverse, A, n, n);
+  gs.LastResult = code;
+  return code;
+}
+
+int32_t aSist(double* A, int32_t n, double* b, double* x) {
+  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
+  if (const int32_t bad = CheckArrays({A, b, x}); bad != -1) return bad;
+  Work solution;
+  if (!Cramer(OrderedCopy(A, n, n).data(), n, b, solution)) return 4;
+  std::memcpy(x, solution.data(), solution.size() * sizeof(double));
+  return -1;
+}
+
+int32_t aDiag(double* A, int32_t n) {
+  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
+  if (const int32_t bad = CheckArrays({A}); bad != -1) return bad;
+  Work a = OrderedCopy(A, n, n);
+  DiagonalOfTriangular(a, n);
+  WriteBack(a, A, n, n);
+  return -1;
+}
+
+int32_t aMatrIsSing(double* A, int32_t n) {
+  double d = 1.0;
+  return aDet(A, n, &d) == -1 && d == 0.0 ? -1 : 0;
+}
+
+int32_t aMatrIsOrtog(double* A, int32_t n) {
+  if (CheckSize(n, n) != -1 || CheckArrays({A}) != -1) return 0;
+  const Work a = OrderedCopy(A, n, n);
+  Work inverse;
+  if (!Invert(a.data(), n, inverse)) return 0;
+  for (int32_t i = 0; i < n; ++i) {
+    for (int32_t j = 0; j < n; ++j) {
+      const double t = At(a, n, j, i);
+      const double v = At(inverse, n, i, j);
+      if (std::memcmp(&t, &v, sizeof(double)) != 0) return 0;
+    }
+  }
+  return -1;
+}
+
+}  // namespace tarnix::matrix

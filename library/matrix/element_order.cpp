@@ -1,0 +1,67 @@
+// The element order: how a caller's arrays lie in memory. Copies from a
+// column-major caller (order 1) are reordered into the library's row-major
+// storage; every other setting copies plainly.
+#include <cstring>
+#include <vector>
+
+#include "../DuZuradi/duzuradi.h"
+#include "matrix.h"
+#include "store.h"
+
+namespace tarnix::matrix {
+
+int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols) {
+  if (src == nullptr || dst == nullptr || rows <= 0 || cols <= 0) return -1;
+  const int64_t count = int64_t{rows} * cols;
+  if (store.ElemOrder != 1 || gs.ForcePlainCopy != 0) {
+    std::memmove(dst, src, static_cast<std::size_t>(count) * sizeof(double));
+    return -1;
+  }
+  std::vector<double> same;
+  if (src == dst) {  // reordering in place needs the source kept aside
+    same.assign(src, src + count);
+    src = same.data();
+  }
+  // Element k of a column-major source is (i, j) = (k mod rows, k div rows).
+  for (int64_t k = 0; k < count; ++k) {
+    const int64_t i = k % rows;
+    const int64_t j = k / rows;
+    dst[i * cols + j] = src[k];
+  }
+  return -1;
+}
+
+int32_t aElemOrder(const double* probe) {
+  if (probe == nullptr) return 5;
+  store.ElemOrder = probe[1] == 2.0 ? 0 : 1;
+  return store.ElemOrder;
+}
+
+int32_t aElemOrderSet(int32_t order) {
+  if (order == 0 || order == 1) {
+    store.ElemOrder = order;
+    return -1;
+  }
+  store.ElemOrder = -1;
+  return 50;
+}
+
+int32_t aElemOrderGet() { return store.ElemOrder; }
+
+int32_t aElemOrderSt(std::string_view language) {
+  store.ElemOrder = (language == "Visual Basic" || language == "VB") ? 1 : 0;
+  return store.ElemOrder;
+}
+
+int32_t aElemOrderEx(void* arg, int32_t mode) {
+  switch (mode) {
+    case 0: return aElemOrder(static_cast<const double*>(arg));
+    case 2:
+      if (arg == nullptr) return 5;
+      return aElemOrderSet(*static_cast<const int32_t*>(arg));
+    case 3: return aElemOrderGet();
+    default: return 0;
+  }
+}
+
+}  // namespace tarnix::matrix

@@ -1,0 +1,443 @@
+// The matrix steps of the evaluator. Every matrix named in an expression is
+// first copied into an internal matrix of the library's own, so the steps
+// overwrite their operands freely and a caller's matrix never changes.
+// The steps work on the library's row-major blocks and never reorder.
+#include <cmath>
+#include <cstring>
+
+#include "../DuZuradi/duzuradi.h"
+#include "../DuZuradi/parser.h"
+#include "../Solver/solver.h"
+#include "linalg.h"
+#include "matrix.h"
+#include "store.h"
+
+namespace tarnix::matrix {
+namespace {
+
+const char* Flag(bool value) { return value ? "-1" : "0"; }
+
+std::string Dims(int32_t rows, int32_t cols) {
+  return std::to_string(rows) + ", " + std::to_string(cols);
+}
+
+// Fails with code and, when reports are wanted, sends head, an empty line,
+// "Debug:", the debug lines and the parser dump.
+void Fails(int16_t code, std::string_view head, std::string_view debug) {
+  if (!Fail(code) || !ReportsWanted()) return;
+  std::string report(head);
+  report += "\r\n\r\nDebug:\r\n";
+  report += debug;
+  if (!debug.empty()) report += kCrLf;
+  report += ErrorDump();
+  Report(report);
+}
+
+// The result of a step: entry e, kind matrix, its dimensions noted.
+double Result(const MatrixEntry& e, uint8_t& kind) {
+  kind = 1;
+  gs.MatrResultRows = e.rows;
+  gs.MatrResultCols = e.cols;
+  return e.Matr->handle;
+}
+
+double* Data(MatrixEntry& e) { return e.Matr->data; }
+std::size_t Size(const MatrixEntry& e) { return static_cast<std::size_t>(e.rows) * e.cols; }
+
+void Store(MatrixEntry& e, const Work& values) {
+  std::memcpy(Data(e), values.data(), std::min(values.size(), Size(e)) * sizeof(double));
+}
+
+// How a matrix operand's value is shown in a report: a handle as an integer.
+std::string ValueText(double value) {
+  return HandleOf(value) != 0 ? std::to_string(HandleOf(value)) : Fixed10(value);
+}
+
+// The entry a matrix operand stands for. A scalar, or a handle no matrix
+// has, fails with -17: no step touches storage it was not given.
+MatrixEntry* Operand(double value, uint8_t kind, std::string_view procedure) {
+  MatrixEntry* e = kind == 1 ? FindByHandle(HandleOf(value)) : nullptr;
+  if (e == nullptr) {
+    Fails(kErrMatrixNotFound, std::string(procedure) + ", nr. 11g\r\nMatrix not found.",
+          "   MatrName = " + ValueText(value));
+  }
+  return e;
+}
+
+void ConditionsNotFound(std::string_view id, uint8_t left_kind, uint8_t right_kind) {
+  Fails(-13, std::string(id) + "\r\nConditions not found.",
+        "   nnTp = " + std::to_string(left_kind) + "\r\n   n2Tp = " + std::to_string(right_kind));
+}
+
+std::string TokenLine() {
+  std::string line = "Matrix error, token = '";
+  line += e_tok();
+  line += "'";
+  return line;
+}
+
+constexpr std::string_view kNotInvertible =
+    "Matrix is singolar (det = 0) or not squared. It can not be inverted";
+
+// The inverse of e into inverse; code 3 when e is not square, 4 when singular.
+int32_t InverseOf(const MatrixEntry& e, Work& inverse) {
+  if (e.rows != e.cols) return 3;
+  return Invert(e.Matr->data, e.rows, inverse) ? -1 : 4;
+}
+
+// M^k by k - 1 successive products; past 1024 by squaring, so that a huge
+// exponent cannot hold the evaluator for hours.
+Work Power(const MatrixEntry& m, int64_t k) {
+  const int32_t n = m.rows;
+  const Work base(m.Matr->data, m.Matr->data + Size(m));
+  if (k <= 1024) {
+    Work result = base;
+    for (int64_t step = 1; step < k; ++step) result = Product(result.data(), n, n, base.data(), n);
+    return result;
+  }
+  Work result;
+  Work square = base;
+  for (int64_t e = k; e > 0; e >>= 1) {
+    if ((e & 1) != 0) {
+      result = result.empty() ? square : Product(result.data(), n, n, square.data(), n);
+    }
+    if (e > 1) square = Product(square.data(), n, n, square.data(), n);
+  }
+  return result;
+}
+
+Work Identity(int32_t n) {
+  Work id(static_cast<std::size_t>(n) * n, 0.0);
+  for (int32_t i = 0; i < n; ++i) id[static_cast<std::size_t>(i) * n + i] = 1.0;
+  return id;
+}
+
+double MatrixPower(double left, double exponent, uint8_t& left_kind) {
+  MatrixEntry* m = Operand(left, 1, "Procedure: CalcMatrixDivMult");
+  if (m == nullptr) return left;
+  if (exponent - std::trunc(exponent) != 0.0 || std::fabs(exponent) > 2147483647.0) {
+    Fails(-10,
+          "Procedure: CalcMatrixDivMult, nr. 12a\r\nExponent of Matrix (es. [mA]^n) is not "
+          "integer.",
+          "   Exp = " + Fixed10(exponent));
+    return left;
+  }
+  if (exponent == 1.0) return Result(*m, left_kind);
+  if (m->rows != m->cols) {
+    Fails(3, "Procedure: CalcMatrixDivMult, nr. 12g\r\nMatrix not squared (es. [mA]^n).",
+          "   r1, c1 = " + Dims(m->rows, m->cols));
+    return left;
+  }
+  if (exponent < 0) {
+    Work inverse;
+    const int32_t code = InverseOf(*m, inverse);
+    if (code != -1) {
+      Fails(static_cast<int16_t>(code),
+            "Procedure:CalcMatrixDivMult, nr. 12h\r\n" + TokenLine() + "\r\n\r\n" +
+                std::string(kNotInvertible),
+            "   r1 = " + std::to_string(m->rows) + "\r\n   c1 = " + std::to_string(m->cols));
+      return left;
+    }
+    Store(*m, inverse);
+    exponent = -exponent;
+  }
+  if (exponent == 0.0) {
+    Store(*m, Identity(m->rows));
+  } else if (exponent > 1.0) {
+    Store(*m, Power(*m, static_cast<int64_t>(exponent)));
+  }
+  return Result(*m, left_kind);
+}
+
+double Scaled(MatrixEntry& m, double factor, uint8_t& left_kind) {
+  for (std::size_t k = 0; k < Size(m); ++k) Data(m)[k] *= factor;
+  return Result(m, left_kind);
+}
+
+double MatrixProduct(double left, double right, uint8_t& left_kind) {
+  MatrixEntry* a = Operand(left, 1, "Procedure: CalcMatrixDivMult");
+  MatrixEntry* b = a != nullptr ? Operand(right, 1, "Procedure: CalcMatrixDivMult") : nullptr;
+  if (b == nullptr) return left;
+  if (a->cols != b->rows) {
+    Fails(2,
+          "Procedure: CalcMatrixDivMult, nr. 12f\r\nIncorrect matrices' order. \r\nIf A(r1, c1) "
+          "* B(r2, c2) must be c1 = r2.",
+          "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
+    return left;
+  }
+  const Work product = Product(Data(*a), a->rows, a->cols, Data(*b), b->cols);
+  // A product wider than A gets a block large enough before it is stored.
+  Reshape(*a, a->rows, b->cols);
+  Store(*a, product);
+  return Result(*a, left_kind);
+}
+
+double MatrixQuotient(double left, double right, uint8_t& left_kind) {
+  MatrixEntry* a = Operand(left, 1, "Procedure: CalcMatrixDivMult");
+  MatrixEntry* b = a != nullptr ? Operand(right, 1, "Procedure: CalcMatrixDivMult") : nullptr;
+  if (b == nullptr) return left;
+  Work inverse;
+  if (const int32_t code = InverseOf(*b, inverse); code != -1) {
+    Fails(static_cast<int16_t>(code),
+          "Procedure:CalcMatrixDivMult, nr. 12c\r\n" + TokenLine() + "\r\n\r\n" +
+              std::string(kNotInvertible),
+          "   r2 = " + std::to_string(b->rows) + "\r\n   c2 = " + std::to_string(b->cols));
+    return left;
+  }
+  if (a->cols != b->rows) {  // a failed product never reaches A
+    Fails(2,
+          "Procedure: CalcMatrixDivMult, nr. 12f\r\nIncorrect matrices' order. \r\nIf A(r1, c1) "
+          "* B(r2, c2) must be c1 = r2.",
+          "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
+    return left;
+  }
+  Store(*a, Product(Data(*a), a->rows, a->cols, inverse.data(), b->cols));
+  return Result(*a, left_kind);
+}
+
+double ScalarOverMatrix(double left, double right, uint8_t& left_kind) {
+  MatrixEntry* b = Operand(right, 1, "Procedure: CalcMatrixDivMult");
+  if (b == nullptr) return left;
+  Work inverse;
+  if (const int32_t code = InverseOf(*b, inverse); code != -1) {
+    // This report runs its text into "Debug:" without a line break.
+    if (Fail(static_cast<int16_t>(code)) && ReportsWanted()) {
+      Report("Procedure:CalcMatrixDivMult, nr. 12d\r\n" + TokenLine() + "\r\n\r\n" +
+             std::string(kNotInvertible) + "Debug:\r\n   r1 = " + std::to_string(b->rows) +
+             "\r\n   c1 = " + std::to_string(b->cols) + "\r\n" + ErrorDump());
+    }
+    return left;
+  }
+  for (double& x : inverse) x *= left;
+  Store(*b, inverse);
+  return Result(*b, left_kind);
+}
+
+// The operands of syst and vcoeff: the matrix A and the vector b.
+struct System {
+  MatrixEntry* matrix = nullptr;
+  MatrixEntry* vector = nullptr;
+};
+
+bool SystemOf(double a1, double a2, uint8_t kind1, uint8_t kind2, std::string_view dims_id,
+              std::string_view mix_id, std::string_view mix_text, System& s) {
+  MatrixEntry* x = Operand(a1, kind1, "ProcedureCalcMatrFunct");
+  if (x == nullptr) return false;
+  MatrixEntry* y = Operand(a2, kind2, "ProcedureCalcMatrFunct");
+  if (y == nullptr) return false;
+  const bool v1 = x->VectorF || x->cols == 1;
+  const bool v2 = y->VectorF;
+  if ((!v1 && x->rows != x->cols) || (!v2 && y->rows != y->cols) || x->rows != y->rows) {
+    Fails(2, "ProcedureCalcMatrFunct, nr. " + std::string(dims_id) +
+                 "\r\nWrong matrix or vector dimensions.",
+          "   r1, c1 = " + Dims(x->rows, x->cols) + "\r\n   r2, c2 = " + Dims(y->rows, y->cols));
+    return false;
+  }
+  if (v1 == v2) {
+    Fails(-13, "ProcedureCalcMatrFunct, nr. " + std::string(mix_id) + "\r\n" +
+                   std::string(mix_text),
+          std::string("   nnVect = ") + Flag(v1) + "\r\n   n2Vect = " + Flag(v2));
+    return false;
+  }
+  s.matrix = v1 ? y : x;
+  s.vector = v1 ? x : y;
+  return true;
+}
+
+double SquareFunction(std::string_view name, double a1, uint8_t& kind) {
+  MatrixEntry* m = Operand(a1, kind, "ProcedureCalcMatrFunct");
+  kind = 0;
+  if (m == nullptr) return 0.0;
+  if (m->rows != m->cols) {
+    Fails(3, "ProcedureCalcMatrFunct, nr. 11f\r\nNot squared matrix.",
+          "   r1, c1 = " + Dims(m->rows, m->cols));
+    return 0.0;
+  }
+  const int32_t n = m->rows;
+  if (name == "det") {
+    Work a(Data(*m), Data(*m) + Size(*m));
+    return Determinant(a, n);
+  }
+  double sum = 0.0;
+  for (int32_t i = 0; i < n; ++i) sum += Data(*m)[static_cast<std::size_t>(i) * n + i];
+  return sum;
+}
+
+double Solve(double a1, double a2, uint8_t& kind, uint8_t kind2) {
+  System s;
+  const uint8_t kind1 = kind;
+  kind = 0;
+  if (!SystemOf(a1, a2, kind1, kind2, "11c", "11b", "Wrong combination of matrix and vector.", s)) {
+    return 0.0;
+  }
+  const int32_t n = s.matrix->rows;
+  Work x;
+  if (!Cramer(Data(*s.matrix), n, Data(*s.vector), x)) {
+    Fails(4, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.",
+          "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
+    return 0.0;
+  }
+  Store(*s.vector, x);
+  return Result(*s.vector, kind);
+}
+
+double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind2) {
+  System s;
+  const uint8_t kind1 = kind;
+  kind = 0;
+  if (!SystemOf(a1, a2, kind1, kind2, "11d", "11e", "Wrong combination of matrix and/or vector.",
+                s)) {
+    return 0.0;
+  }
+  const int32_t count = s.vector->rows * s.vector->cols;
+  const int32_t rows = s.matrix->rows;
+  if (count != rows) {  // the fit reads count rows of the matrix
+    Fails(2, "ProcedureCalcMatrFunct, nr. 11d\r\nWrong matrix or vector dimensions.",
+          "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   r2, c2 = " +
+              Dims(s.vector->rows, s.vector->cols));
+    return 0.0;
+  }
+  const double n = std::trunc(a3);
+  // The fit reads the matrix as count x n and writes n coefficients into a
+  // vector of rows elements: n beyond rows would leave both blocks.
+  if (!(n >= 1 && n <= rows)) {
+    Fails(5, "ProcedureCalcMatrFunct, nr. 11i\r\nNumber of coefficients out of range.",
+          "   n = " + Fixed10(a3) + "\r\n   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
+    return 0.0;
+  }
+  Work coefficients(static_cast<std::size_t>(rows), 0.0);
+  solver::aCalcVectCoeff(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
+                         coefficients.data());
+  Store(*s.vector, coefficients);
+  return Result(*s.vector, kind);
+}
+
+}  // namespace
+
+double LoadOperand(std::string_view name, char suffix, uint8_t& kind) {
+  int32_t rows = 0;
+  int32_t cols = 0;
+  const MatrixEntry* source = FindByHandle(FindMatrix(name, 33, &rows, &cols));
+  if (source == nullptr) {
+    if (Fail(kErrMatrixNotFound)) {
+      ReportWithDump("e_prs", "Matrix not found, token = '" + std::string(name) + "'");
+    }
+    return gs.e_error;
+  }
+  std::shared_ptr<Block> block = NewBlock(int64_t{rows} * cols);
+  std::memcpy(block->data, source->Matr->data,
+              static_cast<std::size_t>(rows) * cols * sizeof(double));
+  MatrixEntry& copy = RegisterInternal(std::move(block), rows, cols);
+
+  int32_t code = -1;
+  if (suffix == 'T') {
+    const Work t = Transposed(Data(copy), rows, cols);
+    Reshape(copy, cols, rows);  // [mA]T of a 2 x 3 matrix is 3 x 2 from here on
+    Store(copy, t);
+  } else if (suffix == 'I' || suffix == 'D') {
+    if (rows != cols) {
+      code = 3;
+    } else if (suffix == 'I') {
+      Work inverse;
+      code = InverseOf(copy, inverse);
+      if (code == -1) Store(copy, inverse);
+    } else {
+      Work a(Data(copy), Data(copy) + Size(copy));
+      DiagonalOfTriangular(a, rows);
+      Store(copy, a);
+    }
+  }
+  if (code != -1 && Fail(static_cast<int16_t>(code))) {
+    ReportWithDump("e_prs", "Matrix error, token = '" + std::string(name) + suffix + "'");
+  }
+  if (gs.e_error != kNoError) return gs.e_error;
+  return Result(copy, kind);
+}
+
+double CalcMatrixSumSubt(char op, double left, double right, uint8_t& left_kind,
+                         uint8_t right_kind) {
+  if (op != '+' && op != '-') return left;
+  const double sign = op == '+' ? 1.0 : -1.0;
+  if (left_kind == 0 && right_kind == 0) return ScalarArith(op, left, right);
+  constexpr std::string_view kProcedure = "ProcedureCalcMatrixSumSubt";
+  if (left_kind == 1 && right_kind == 0) {
+    MatrixEntry* m = Operand(left, 1, kProcedure);
+    if (m == nullptr) return left;
+    for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] += sign * right;
+    return Result(*m, left_kind);
+  }
+  if (left_kind == 0 && right_kind == 1) {
+    MatrixEntry* m = Operand(right, 1, kProcedure);
+    if (m == nullptr) return left;
+    for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] = left + sign * Data(*m)[k];
+    return Result(*m, left_kind);
+  }
+  if (left_kind == 1 && right_kind == 1) {
+    MatrixEntry* a = Operand(left, 1, kProcedure);
+    MatrixEntry* b = a != nullptr ? Operand(right, 1, kProcedure) : nullptr;
+    if (b == nullptr) return left;
+    if (a->rows != b->rows || a->cols != b->cols) {
+      Fails(1, std::string(kProcedure) + ", nr. 11h\r\nOrders not equal.",
+            "   r1, c1 = " + Dims(a->rows, a->cols) + "\r\n   r2, c2 = " + Dims(b->rows, b->cols));
+      return left;
+    }
+    for (std::size_t k = 0; k < Size(*a); ++k) Data(*a)[k] += sign * Data(*b)[k];
+    return Result(*a, left_kind);
+  }
+  ConditionsNotFound("ProcedureCalcMatrixSumSubt, nr. 11a", left_kind, right_kind);
+  return left;
+}
+
+double CalcMatrixDivMult(char op, double left, double right, uint8_t& left_kind,
+                         uint8_t right_kind) {
+  if (left_kind == 0 && right_kind == 0) return ScalarArith(op, left, right);
+  switch (op) {
+    case '^':
+      if (left_kind == 1 && right_kind == 0) return MatrixPower(left, right, left_kind);
+      // A matrix exponent has no meaning here.
+      ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
+      return left;
+    case '*':
+      if (left_kind == 1 && right_kind == 0) {
+        MatrixEntry* m = Operand(left, 1, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(*m, right, left_kind);
+      }
+      if (left_kind == 0 && right_kind == 1) {
+        MatrixEntry* m = Operand(right, 1, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(*m, left, left_kind);
+      }
+      if (left_kind == 1 && right_kind == 1) return MatrixProduct(left, right, left_kind);
+      ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
+      return left;
+    case '/':
+      if (left_kind == 1 && right_kind == 0) {
+        if (right == 0.0) return DivisionByZero(left);
+        MatrixEntry* m = Operand(left, 1, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(*m, 1.0 / right, left_kind);
+      }
+      if (left_kind == 1 && right_kind == 1) return MatrixQuotient(left, right, left_kind);
+      if (left_kind == 0 && right_kind == 1) return ScalarOverMatrix(left, right, left_kind);
+      ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12e", left_kind, right_kind);
+      return left;
+    default: return left;
+  }
+}
+
+double CalcMatrFunct(std::string_view name, double a1, double a2, double a3, uint8_t& kind,
+                     uint8_t kind2, uint8_t /*kind3*/) {
+  if (name == "det" || name == "trace") return SquareFunction(name, a1, kind);
+  if (name == "syst") return Solve(a1, a2, kind, kind2);
+  if (name == "vcoeff") return Coefficients(a1, a2, a3, kind, kind2);
+  Fails(-13, "ProcedureCalcMatrFunct, nr. 11a\r\nCase not found. token = " + std::string(name),
+        "   nnTp = " + std::to_string(kind) + "\r\n   n2Tp = " + std::to_string(kind2));
+  kind = 0;
+  return 0.0;
+}
+
+void PublishResult(double handle) {
+  MatrixEntry* e = FindByHandle(HandleOf(handle));
+  if (e == nullptr) return;
+  RegisterBlock("[mResult]", e->Matr, gs.MatrResultRows, gs.MatrResultCols, false);
+}
+
+}  // namespace tarnix::matrix

@@ -1,0 +1,47 @@
+// Helpers shared by the linear-algebra routines: row-major working copies
+// and the determinant kernels.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace tarnix::matrix {
+
+// The zero tolerance of the elimination: one unit in the last place above
+// the double nearest to 1e-12.
+inline const double kDetEps = std::bit_cast<double>(uint64_t{0x3D719799812DEA12});
+
+using Work = std::vector<double>;
+
+// A working copy of a caller's rows x cols matrix in the library's order.
+Work OrderedCopy(const double* A, int32_t rows, int32_t cols);
+// Writes a working matrix back to a caller's array, reordered as on entry.
+void WriteBack(const Work& m, double* A, int32_t rows, int32_t cols);
+
+// Determinant of a row-major n x n matrix (destroys it): closed forms up to
+// order 3, elimination with column pivoting from order 4. Order 0 gives 1.
+double Determinant(Work& a, int32_t n);
+// The elimination of Determinant on every order; columns whose largest
+// magnitude is below zero_limit (or equal to it) are skipped.
+double Eliminate(Work& a, int32_t n, double zero_limit);
+
+// Kernels on row-major storage, shared by the exports (after their ordered
+// copies) and the expression steps (which work on the library's own blocks
+// and never reorder).
+Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c2);
+Work Transposed(const double* a, int32_t rows, int32_t cols);
+// The adjugate inverse; false when the determinant is exactly 0.
+bool Invert(const double* a, int32_t n, Work& inverse);
+// Cramer's rule for a x = b; false when the determinant is exactly 0.
+bool Cramer(const double* a, int32_t n, const double* b, Work& x);
+// The diagonal of the triangular form, everything else 0.
+void DiagonalOfTriangular(Work& a, int32_t n);
+
+// Argument checks shared by the exports: 5 for a negative size, 20 for a
+// missing array, -1 when the call may go ahead.
+int32_t CheckSize(int32_t rows, int32_t cols);
+int32_t CheckArrays(std::initializer_list<const void*> arrays);
+
+}  // namespace tarnix::matrix

@@ -1,0 +1,392 @@
+// arrList, the store of named matrices: registration, look-up and clearing.
+// Where callers once saw storage addresses they see handles: a handle names
+// a storage block, and an unknown handle never reaches memory.
+#include "store.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "../DuZuradi/duzuradi.h"
+#include "matrix.h"
+
+namespace tarnix::matrix {
+
+MatrixStore store;
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+const char* Flag(bool value) { return value ? "-1" : "0"; }
+
+// Handles count up and wrap after 2^31 - 1, skipping those still in use.
+int32_t NewHandle() {
+  for (;;) {
+    const int32_t h = store.next_handle;
+    store.next_handle = h == INT32_MAX ? 1 : h + 1;
+    if (store.live_handles.insert(h).second) return h;
+  }
+}
+
+// The block standing for a caller's array: the one already registered for
+// that array, or a new one.
+std::shared_ptr<Block> CallerBlock(double* data, int64_t count) {
+  for (MatrixEntry& e : store.arrList) {
+    if (!e.Matr->library_owned && e.Matr->data == data) {
+      e.Matr->capacity = std::max(e.Matr->capacity, count);
+      return e.Matr;
+    }
+  }
+  auto block = std::make_shared<Block>();
+  block->handle = NewHandle();
+  block->data = data;
+  block->capacity = count;
+  return block;
+}
+
+std::string EntryLines(const MatrixEntry& e, const std::string* exit_code) {
+  std::string text = "Name = " + e.Name;
+  text += "\r\nMatr = " + std::to_string(e.Matr->handle);
+  text += "\r\nInternal = ";
+  text += Flag(e.Internal);
+  text += "\r\nrow = " + std::to_string(e.rows);
+  text += "\r\ncols = " + std::to_string(e.cols);
+  text += "\r\nListPos = " + std::to_string(e.ListPos);
+  if (exit_code != nullptr) text += "\r\nExitCode = " + *exit_code;
+  text += "\r\nVectorF = ";
+  text += Flag(e.VectorF);
+  return text;
+}
+
+void TraceRegistration(std::string_view name, int32_t rows, int32_t cols, int32_t position,
+                       const MatrixEntry& e, int32_t result) {
+  // The entry always goes to the log, line by line, when logging is on.
+  if (TraceReachesLog()) EmitMessage(EntryLines(e, nullptr), "", 0);
+  if ((gs.MsgMode & 2) == 0) return;
+  std::string report = "MatrName=";
+  report += name;
+  report += "\r\nrows=" + std::to_string(rows);
+  report += "\r\ncols=" + std::to_string(cols);
+  report += "\r\narrPos=" + std::to_string(position);
+  report += "\r\nvectorF=";
+  report += Flag(rows == 1 || cols == 1);
+  report += "\r\n";
+  const std::string exit_code = std::to_string(result);
+  report += EntryLines(e, &exit_code);
+  EmitMessage(report, "SetMatrix", gs.MsgMode);
+  aShow(e.Matr->data, e.rows, e.cols);
+}
+
+MatrixEntry* EntryAt(int32_t position) {
+  if (position < 0) return nullptr;
+  auto it = store.arrList.begin();
+  for (int32_t i = 0; i < position && it != store.arrList.end(); ++i) ++it;
+  return it == store.arrList.end() ? nullptr : &*it;
+}
+
+void ReportStrMatrix(std::string_view text) { Report(text); }
+
+}  // namespace
+
+Block::~Block() { store.live_handles.erase(handle); }
+
+std::string StoredName(std::string_view name) {
+  std::string out(TrimBlanks(name));
+  for (char& c : out) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE)) c = static_cast<char>(u + 0x20);
+  }
+  return out;
+}
+
+std::shared_ptr<Block> NewBlock(int64_t count) {
+  auto block = std::make_shared<Block>();
+  block->handle = NewHandle();
+  block->library_owned = true;
+  block->owned.assign(static_cast<std::size_t>(std::max<int64_t>(count, 1)), 0.0);
+  block->data = block->owned.data();
+  block->capacity = static_cast<int64_t>(block->owned.size());
+  return block;
+}
+
+int32_t HandleOf(double value) {
+  if (!(value >= 1.0 && value <= 2147483647.0) || value != static_cast<int32_t>(value)) return 0;
+  return static_cast<int32_t>(value);
+}
+
+MatrixEntry* FindByHandle(int32_t handle) {
+  if (handle <= 0) return nullptr;
+  for (MatrixEntry& e : store.arrList) {
+    if (e.Matr->handle == handle) return &e;
+  }
+  return nullptr;
+}
+
+MatrixEntry& AppendEntry(std::string name, std::shared_ptr<Block> block, int32_t rows,
+                         int32_t cols) {
+  MatrixEntry e;
+  e.Name = std::move(name);
+  e.Matr = std::move(block);
+  e.Internal = gs.InternalMode;
+  e.rows = rows;
+  e.cols = cols;
+  e.ListPos = static_cast<int32_t>(store.arrList.size());
+  e.VectorF = rows == 1 || cols == 1;
+  e.serial = store.next_serial++;
+  store.arrList.push_back(std::move(e));
+  return store.arrList.back();
+}
+
+void Reshape(MatrixEntry& entry, int32_t rows, int32_t cols) {
+  const int64_t count = int64_t{rows} * cols;
+  Block& block = *entry.Matr;
+  if (count > block.capacity && block.library_owned) {
+    block.owned.resize(static_cast<std::size_t>(count), 0.0);
+    block.data = block.owned.data();
+    block.capacity = count;
+  }
+  entry.rows = rows;
+  entry.cols = cols;
+  entry.VectorF = rows == 1 || cols == 1;
+}
+
+int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32_t* cols) {
+  const std::string key = StoredName(name);
+  const bool by_handle = (param_tp & 8) != 0;
+  const bool by_name = !by_handle && (param_tp & 32) != 0;
+  const bool trace = (gs.MsgMode & 2) != 0;
+  std::string report;
+  if (trace) {
+    report = "MatrName=" + key;
+    report += "\r\nParam Tp=" + std::to_string(param_tp);
+    report += "\r\nrows=" + std::to_string(rows != nullptr ? *rows : 0);
+    report += "\r\ncols=" + std::to_string(cols != nullptr ? *cols : 0);
+  }
+  int32_t result = -1;
+  int32_t index = 0;
+  for (const MatrixEntry& e : store.arrList) {
+    std::string handle_text;
+    std::string_view candidate;
+    if (by_handle) {
+      handle_text = std::to_string(e.Matr->handle);
+      candidate = handle_text;
+    } else if (by_name) {
+      candidate = e.Name;
+    }
+    if (trace) {
+      report += "\r\nnm2 = ";
+      report += candidate;
+    }
+    if ((by_handle || by_name) && candidate == key) {
+      if ((param_tp & 1) != 0) {
+        result = e.Matr->handle;
+      } else if ((param_tp & 2) != 0) {
+        result = index;
+      }
+      if (rows != nullptr) *rows = e.rows;
+      if (cols != nullptr) *cols = e.cols;
+      if (trace) {
+        report += "\r\narrList() found\r\narrList()\\Matr = " + std::to_string(e.Matr->handle);
+        report += "\r\n\\rows=" + std::to_string(e.rows);
+        report += "\r\n\\cols=" + std::to_string(e.cols);
+        report += "\r\nii=" + std::to_string(index);
+      }
+      break;
+    }
+    ++index;
+  }
+  if (trace) EmitMessage(report, "FindMatrix", gs.MsgMode);
+  return result;
+}
+
+MatrixEntry& RegisterInternal(std::shared_ptr<Block> block, int32_t rows, int32_t cols) {
+  std::string name = "m_" + std::to_string(block->handle);
+  MatrixEntry& entry = AppendEntry(name, std::move(block), rows, cols);
+  gs.LastResult = entry.Matr->handle;
+  TraceRegistration(name, rows, cols, -1, entry, entry.Matr->handle);
+  return entry;
+}
+
+int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32_t rows,
+                      int32_t cols, bool ret_handle) {
+  rows = std::max(rows, 1);
+  cols = std::max(cols, 1);
+  const int32_t position = FindMatrix(name, 34, nullptr, nullptr);
+  MatrixEntry* entry = EntryAt(position);
+  int32_t result;
+  if (entry == nullptr) {
+    entry = &AppendEntry(StoredName(name), std::move(block), rows, cols);
+    result = ret_handle ? entry->Matr->handle : entry->ListPos;
+  } else if (entry->rows == rows && entry->cols == cols) {
+    // Same dimensions: the new values go into the storage the entry has. The
+    // element order governs copies from a caller's array; the library's own
+    // blocks are row-major already.
+    if (entry->Matr->data != block->data) {
+      if (block->library_owned) {
+        std::memmove(entry->Matr->data, block->data,
+                     static_cast<std::size_t>(rows) * cols * sizeof(double));
+      } else {
+        aCopyArray(block->data, entry->Matr->data, rows, cols);
+      }
+    }
+    result = ret_handle ? entry->Matr->handle : position;
+  } else {
+    entry->Matr = std::move(block);
+    entry->rows = rows;
+    entry->cols = cols;
+    entry->VectorF = rows == 1 || cols == 1;
+    result = ret_handle ? entry->Matr->handle : entry->ListPos;
+  }
+  gs.LastResult = result;
+  TraceRegistration(name, rows, cols, position, *entry, result);
+  return result;
+}
+
+int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t cols,
+                  uint8_t ret_handle) {
+  // A caller's array must exist and have a size: a negative dimension or no
+  // array is refused instead of being registered.
+  if (matr == nullptr || rows < 0 || cols < 0) {
+    gs.e_error = 5;
+    gs.LastResult = -1;
+    return -1;
+  }
+  const int32_t r = std::max(rows, 1);
+  const int32_t c = std::max(cols, 1);
+  return RegisterBlock(name, CallerBlock(matr, int64_t{r} * c), r, c, ret_handle != 0);
+}
+
+int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_elems) {
+  gs.e_error = kNoError;
+  if (text.empty()) {
+    std::string report = "Procedure: SetStrMatrix, nr. 10c\r\nInvalid function parameter, '";
+    report += text;
+    report += "'.";
+    Fail(kErrInvalidParameter);
+    ReportStrMatrix(report);
+    return kErrInvalidParameter;
+  }
+  std::string work(TrimBlanks(text));
+  if (work.empty() || work.back() != ';') work += ';';
+
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0; start < work.size();) {
+    const std::size_t end = work.find(';', start);
+    fields.push_back(TrimBlanks(std::string_view(work).substr(start, end - start)));
+    start = end + 1;
+  }
+  auto field = [&fields](std::size_t i) { return i < fields.size() ? fields[i] : std::string_view(); };
+
+  const std::string name(field(0));
+  const int32_t rows = TruncToInt32(ReadNumber(field(1)));
+  const int32_t cols = TruncToInt32(ReadNumber(field(2)));
+  if (name.empty() || (rows == 0 && cols == 0) || rows < 0 || cols < 0) {
+    Fail(-14);
+    ReportStrMatrix("Procedure: SetStrMatrix, nr. 10a\r\nWrong string matrix name or dimensions."
+                    "\r\n\r\nDebug:\r\n   MatrixName = " + name + "\r\n   Rows = " +
+                    std::to_string(rows) + "\r\n   Cols = " + std::to_string(cols));
+    return -14;
+  }
+  const int32_t build_rows = std::max(rows, 1);
+  const int32_t build_cols = std::max(cols, 1);
+  const int64_t count = int64_t{build_rows} * build_cols;
+
+  // Elements are read before any storage is taken: a text cannot ask for
+  // more memory than it has elements.
+  std::vector<double> elements;
+  for (int64_t k = 0; k < count; ++k) {
+    const std::string_view f = field(static_cast<std::size_t>(3 + k));
+    if (f.empty()) {
+      Fail(-15);
+      ReportStrMatrix("Procedure: SetStrMatrix, nr. 10b\r\nNot enought string matrix elements."
+                      "\r\n   Should be: " + std::to_string(count) + ", are: " +
+                      std::to_string(k) + "\r\n\r\nDebug:\r\n   MatrixName = " + name +
+                      "\r\n   row = " + std::to_string(k / build_cols + 1) +
+                      "\r\n   col = " + std::to_string(k % build_cols + 1) + "\r\n   value = '" +
+                      std::string(f) + "'");
+      return -15;
+    }
+    double value;
+    if (eval_elems != 0) {
+      const std::string expr(f);
+      value = 0.0;
+      Eval(expr, &value, 0);
+      // An element that does not evaluate fails the whole matrix.
+      if (gs.e_error != kNoError) return gs.e_error;
+      if (TraceReachesLog()) EmitMessage(Fixed10(value), "", 0);
+    } else {
+      value = ReadNumber(f);
+    }
+    elements.push_back(value);
+  }
+
+  std::shared_ptr<Block> block = NewBlock(count);
+  aCopyArray(elements.data(), block->data, build_rows, build_cols);
+  gs.e_error = kNoError;
+  return RegisterBlock(name, std::move(block), rows, cols, ret_handle != 0);
+}
+
+int32_t ClearMatrixList(int32_t handle) {
+  const bool logging = TraceReachesLog();
+  if (logging) {
+    EmitMessage("", "", 0);
+    EmitMessage("ClearMatrixList", "", 0);
+  }
+  const bool trace = (gs.MsgMode & 2) != 0;
+  for (auto it = store.arrList.begin(); it != store.arrList.end();) {
+    const bool drop = handle == 0 || (it->Internal && it->Matr->handle != handle);
+    if (logging) {
+      std::string line = "arrList() = " + it->Name;
+      if (handle == 0) {
+        line += "   deleted";
+      } else if (drop) {
+        line += "   internal - deleted";
+      } else {
+        line += " (" + std::to_string(it->Matr->handle) + ")   kept";
+      }
+      EmitMessage(line, "", 0);
+    }
+    if (trace) {
+      std::string printed(1000, ' ');
+      aPrintEx(it->Matr->data, it->rows, it->cols, "String", "", "", "", printed.data());
+      printed.resize(std::strlen(printed.c_str()));
+      std::string summary = "MatrName = " + it->Name + "\r\n*aPtr = " + std::to_string(handle) +
+                            (drop ? " => deleted" : " => kept") + "\r\n" + printed;
+      EmitMessage(summary, "ClearMatrixList", 0);
+    }
+    it = drop ? store.arrList.erase(it) : std::next(it);
+  }
+  gs.LastResult = -1;
+  return -1;
+}
+
+int32_t GetMatrixByLong(int32_t handle, double* dst, int32_t rows, int32_t cols) {
+  const MatrixEntry* e = FindByHandle(handle);
+  if (e == nullptr) return 20;
+  if (dst == nullptr || rows < 0 || cols < 0 || int64_t{rows} * cols > e->Matr->capacity) {
+    return 5;
+  }
+  return aCopyArray(e->Matr->data, dst, rows, cols);
+}
+
+const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
+  const MatrixEntry* e = FindByHandle(handle);
+  if (e == nullptr) return nullptr;
+  if (rows != nullptr) *rows = e->rows;
+  if (cols != nullptr) *cols = e->cols;
+  return e->Matr->data;
+}
+
+StoreSize SizeOfStore() { return {store.arrList.size(), store.live_handles.size()}; }
+
+uint64_t EvaluationMark() { return store.next_serial; }
+
+void DropTemporaries(uint64_t mark) {
+  store.arrList.remove_if([mark](const MatrixEntry& e) { return e.Internal && e.serial >= mark; });
+}
+
+}  // namespace tarnix::matrix
