@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "rate_reporter.h"
 #include "tarnix.h"
 
 namespace {
@@ -100,21 +101,6 @@ BENCHMARK(MuparserSetExprEval)->DenseRange(0, 2)->Name("muparser_SetExpr_Eval/E"
 BENCHMARK(TarnixEvalsE1)->Name("e_evals_E1_1000001_points")->Unit(benchmark::kMillisecond);
 BENCHMARK(MuparserE1Points)->Name("muparser_E1_1000001_points")->Unit(benchmark::kMillisecond);
 BENCHMARK(TarnixEvalLongText)->Name("e_eval_100000_chars")->Unit(benchmark::kMicrosecond);
-
-// Keeps the rate of every benchmark for the ratio table.
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const auto it = run.counters.find("items_per_second");
-      if (run.run_type == Run::RT_Iteration && it != run.counters.end()) {
-        rates[run.benchmark_name()] = it->second.value;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 void PrintRatio(const RateReporter& r, const std::string& ours, const std::string& peer,
                 const char* label, double target) {

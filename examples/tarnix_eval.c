@@ -23,6 +23,14 @@ static void print_double(double v) {
   fputs(text, stdout);
 }
 
+/* Library texts break lines with CR LF; the terminal gets LF. */
+static void print_lines(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (*text != '\r') putchar(*text);
+  }
+  putchar('\n');
+}
+
 static void usage(FILE* out) {
   fputs(
       "usage: tarnix_eval [--var NAME=VALUE] [--fun NAME=BODY] [--bool-true 1|-1] EXPR...\n"
@@ -85,7 +93,7 @@ int main(int argc, char** argv) {
       const double* m = GetMatrixPtr((int32_t)value, &rows, &cols);
       /* Returned texts share one holder: use each before the next call. */
       printf("matrix %dx%d   [error %d: %s]", rows, cols, error, GetE_ErrDescr(error));
-      printf("%s\n", aPrint(m, rows, cols, "String", "0.0000", "", "  "));
+      print_lines(aPrint(m, rows, cols, "String", "0.0000", "", "  "));
     } else {
       print_double(value);
       printf("   [error %d: %s]\n", error, GetE_ErrDescr(error));

@@ -120,9 +120,10 @@ TARNIX_API int32_t TARNIX_CALL SetMsgBoxHandler(void (*handler)(const char* text
 // (procedure exit before completion)".
 constexpr int32_t kUnfinished = 0;
 
-TARNIX_API int32_t TARNIX_CALL SetMatrix(const char* name, double* matr, int32_t rows,
-                                         int32_t cols, uint8_t retPtr) {
-  return Guarded<int32_t>(-1, [&] { return matrix::SetMatrix(Text(name), matr, rows, cols, retPtr); });
+TARNIX_API int32_t TARNIX_CALL SetMatrix(const char* name, double* matr, int32_t rows, int32_t cols,
+                                         uint8_t retPtr) {
+  return Guarded<int32_t>(-1,
+                          [&] { return matrix::SetMatrix(Text(name), matr, rows, cols, retPtr); });
 }
 
 TARNIX_API int32_t TARNIX_CALL SetStrMatrix(const char* text, uint8_t retPtr, uint8_t evalElems) {
@@ -172,11 +173,15 @@ TARNIX_API int32_t TARNIX_CALL aDet(double* A, int32_t n, double* out) {
 TARNIX_API double TARNIX_CALL aDetN(double* A, int32_t n) {
   return Guarded<double>(0.0, [&] { return matrix::aDetN(A, n); });
 }
-TARNIX_API int32_t TARNIX_CALL aInv(double* A, int32_t n) { return TARNIX_GUARDED(matrix::aInv(A, n)); }
+TARNIX_API int32_t TARNIX_CALL aInv(double* A, int32_t n) {
+  return TARNIX_GUARDED(matrix::aInv(A, n));
+}
 TARNIX_API int32_t TARNIX_CALL aSist(double* A, int32_t n, double* b, double* x) {
   return TARNIX_GUARDED(matrix::aSist(A, n, b, x));
 }
-TARNIX_API int32_t TARNIX_CALL aDiag(double* A, int32_t n) { return TARNIX_GUARDED(matrix::aDiag(A, n)); }
+TARNIX_API int32_t TARNIX_CALL aDiag(double* A, int32_t n) {
+  return TARNIX_GUARDED(matrix::aDiag(A, n));
+}
 TARNIX_API int32_t TARNIX_CALL aTrace(double* A, int32_t n, double* out) {
   return TARNIX_GUARDED(matrix::aTrace(A, n, out));
 }
@@ -282,8 +287,8 @@ TARNIX_API int32_t TARNIX_CALL aInsert(void) { return 0; }
 // ---- Matrix output and about text ------------------------------------------------------
 
 TARNIX_API const char* TARNIX_CALL aPrint(const double* A, int32_t rows, int32_t cols,
-                                          const char* dest, const char* format,
-                                          const char* header, const char* sep) {
+                                          const char* dest, const char* format, const char* header,
+                                          const char* sep) {
   return Guarded<const char*>("", [&] {
     return matrix::aPrint(A, rows, cols, Text(dest), Text(format), Text(header), Text(sep));
   });
@@ -308,9 +313,8 @@ TARNIX_API const char* TARNIX_CALL aShowByLong(int32_t handle, int32_t rows, int
 
 TARNIX_API int32_t TARNIX_CALL DisplayVerInfo(const char* path, char* fileVersion,
                                               char* productVersion) {
-  return Guarded<int32_t>(0, [&] {
-    return matrix::DisplayVerInfo(Text(path), fileVersion, productVersion);
-  });
+  return Guarded<int32_t>(
+      0, [&] { return matrix::DisplayVerInfo(Text(path), fileVersion, productVersion); });
 }
 
 TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {
@@ -321,7 +325,8 @@ TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {
 
 TARNIX_API int32_t TARNIX_CALL aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y,
                                               double* coeff) {
-  return Guarded<int32_t>(kUnfinished, [&] { return solver::aCalcVectCoeff(A, count, n, y, coeff); });
+  return Guarded<int32_t>(kUnfinished,
+                          [&] { return solver::aCalcVectCoeff(A, count, n, y, coeff); });
 }
 
 // ---- Host extensions --------------------------------------------------------------------

@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev            # unit tests
   libbenchmark-dev        # bench/
-  libmuparser-dev         # the benchmark's peer
+  libmuparser-dev         # the benchmarks' peers: expressions
+  libeigen3-dev           # and matrices
   clang libclang-rt-14-dev  # the libFuzzer target
   locales                 # the comma-decimal locale of the locale test
 )

@@ -79,7 +79,8 @@ int ReadStamp(const std::string& path, std::string& file, std::string& product) 
       if (ParseStamp(rest.substr(0, kTail), file, product)) return -1;
     }
     if (in.bad()) return errno != 0 ? errno : EIO;
-    if (window.size() > kTail + marker.size()) window.erase(0, window.size() - kTail - marker.size());
+    if (window.size() > kTail + marker.size())
+      window.erase(0, window.size() - kTail - marker.size());
   }
   return in.bad() ? (errno != 0 ? errno : EIO) : 0;
 }

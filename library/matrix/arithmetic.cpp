@@ -134,9 +134,7 @@ int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
   return -1;
 }
 
-int32_t aMultVectSq(double* A, int32_t n, double* v, double* w) {
-  return aMultVect(A, n, n, v, w);
-}
+int32_t aMultVectSq(double* A, int32_t n, double* v, double* w) { return aMultVect(A, n, n, v, w); }
 
 int32_t aPow(double* A, int32_t n, int32_t k, double* R) {
   if (const int32_t bad = Check(n, n, {A, R}); bad != -1) return Leave(bad);
@@ -230,9 +228,11 @@ int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t 
   if (i < 1 || j < 1 || i > limit || j > limit) return 11;
   Work a = OrderedCopy(A, rows, cols);
   if (by_rows != 0) {
-    for (int32_t c = 0; c < cols; ++c) std::swap(a[Count(i - 1, cols) + c], a[Count(j - 1, cols) + c]);
+    for (int32_t c = 0; c < cols; ++c)
+      std::swap(a[Count(i - 1, cols) + c], a[Count(j - 1, cols) + c]);
   } else {
-    for (int32_t r = 0; r < rows; ++r) std::swap(a[Count(r, cols) + i - 1], a[Count(r, cols) + j - 1]);
+    for (int32_t r = 0; r < rows; ++r)
+      std::swap(a[Count(r, cols) + i - 1], a[Count(r, cols) + j - 1]);
   }
   WriteBack(a, A, rows, cols);
   return -1;

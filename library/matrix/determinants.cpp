@@ -33,7 +33,9 @@ double At(const Work& a, int32_t n, int32_t i, int32_t j) {
 }  // namespace
 
 double Eliminate(Work& a, int32_t n, double zero_limit) {
-  auto at = [&a, n](int32_t i, int32_t j) -> double& { return a[static_cast<std::size_t>(i) * n + j]; };
+  auto at = [&a, n](int32_t i, int32_t j) -> double& {
+    return a[static_cast<std::size_t>(i) * n + j];
+  };
   double d = 1.0;
   for (int32_t k = 0; k + 1 < n; ++k) {
     int32_t p = k;

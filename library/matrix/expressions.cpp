@@ -56,6 +56,8 @@ std::string ValueText(double value) {
 // The entry a matrix operand stands for. A scalar, or a handle no matrix
 // has, fails with -17: no step touches storage it was not given.
 MatrixEntry* Operand(double value, uint8_t kind, std::string_view procedure) {
+  // In trace mode the look-up reports itself, as every FindMatrix does.
+  if ((gs.MsgMode & 2) != 0) FindMatrix(ValueText(value), 9, nullptr, nullptr);
   MatrixEntry* e = kind == 1 ? FindByHandle(HandleOf(value)) : nullptr;
   if (e == nullptr) {
     Fails(kErrMatrixNotFound, std::string(procedure) + ", nr. 11g\r\nMatrix not found.",
@@ -228,14 +230,15 @@ bool SystemOf(double a1, double a2, uint8_t kind1, uint8_t kind2, std::string_vi
   const bool v1 = x->VectorF || x->cols == 1;
   const bool v2 = y->VectorF;
   if ((!v1 && x->rows != x->cols) || (!v2 && y->rows != y->cols) || x->rows != y->rows) {
-    Fails(2, "ProcedureCalcMatrFunct, nr. " + std::string(dims_id) +
-                 "\r\nWrong matrix or vector dimensions.",
+    Fails(2,
+          "ProcedureCalcMatrFunct, nr. " + std::string(dims_id) +
+              "\r\nWrong matrix or vector dimensions.",
           "   r1, c1 = " + Dims(x->rows, x->cols) + "\r\n   r2, c2 = " + Dims(y->rows, y->cols));
     return false;
   }
   if (v1 == v2) {
-    Fails(-13, "ProcedureCalcMatrFunct, nr. " + std::string(mix_id) + "\r\n" +
-                   std::string(mix_text),
+    Fails(-13,
+          "ProcedureCalcMatrFunct, nr. " + std::string(mix_id) + "\r\n" + std::string(mix_text),
           std::string("   nnVect = ") + Flag(v1) + "\r\n   n2Vect = " + Flag(v2));
     return false;
   }
@@ -293,8 +296,8 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
   const int32_t rows = s.matrix->rows;
   if (count != rows) {  // the fit reads count rows of the matrix
     Fails(2, "ProcedureCalcMatrFunct, nr. 11d\r\nWrong matrix or vector dimensions.",
-          "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   r2, c2 = " +
-              Dims(s.vector->rows, s.vector->cols));
+          "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) +
+              "\r\n   r2, c2 = " + Dims(s.vector->rows, s.vector->cols));
     return 0.0;
   }
   const double n = std::trunc(a3);

@@ -279,16 +279,19 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
     fields.push_back(TrimBlanks(std::string_view(work).substr(start, end - start)));
     start = end + 1;
   }
-  auto field = [&fields](std::size_t i) { return i < fields.size() ? fields[i] : std::string_view(); };
+  auto field = [&fields](std::size_t i) {
+    return i < fields.size() ? fields[i] : std::string_view();
+  };
 
   const std::string name(field(0));
   const int32_t rows = TruncToInt32(ReadNumber(field(1)));
   const int32_t cols = TruncToInt32(ReadNumber(field(2)));
   if (name.empty() || (rows == 0 && cols == 0) || rows < 0 || cols < 0) {
     Fail(-14);
-    ReportStrMatrix("Procedure: SetStrMatrix, nr. 10a\r\nWrong string matrix name or dimensions."
-                    "\r\n\r\nDebug:\r\n   MatrixName = " + name + "\r\n   Rows = " +
-                    std::to_string(rows) + "\r\n   Cols = " + std::to_string(cols));
+    ReportStrMatrix(
+        "Procedure: SetStrMatrix, nr. 10a\r\nWrong string matrix name or dimensions."
+        "\r\n\r\nDebug:\r\n   MatrixName = " +
+        name + "\r\n   Rows = " + std::to_string(rows) + "\r\n   Cols = " + std::to_string(cols));
     return -14;
   }
   const int32_t build_rows = std::max(rows, 1);
@@ -302,12 +305,13 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
     const std::string_view f = field(static_cast<std::size_t>(3 + k));
     if (f.empty()) {
       Fail(-15);
-      ReportStrMatrix("Procedure: SetStrMatrix, nr. 10b\r\nNot enought string matrix elements."
-                      "\r\n   Should be: " + std::to_string(count) + ", are: " +
-                      std::to_string(k) + "\r\n\r\nDebug:\r\n   MatrixName = " + name +
-                      "\r\n   row = " + std::to_string(k / build_cols + 1) +
-                      "\r\n   col = " + std::to_string(k % build_cols + 1) + "\r\n   value = '" +
-                      std::string(f) + "'");
+      ReportStrMatrix(
+          "Procedure: SetStrMatrix, nr. 10b\r\nNot enought string matrix elements."
+          "\r\n   Should be: " +
+          std::to_string(count) + ", are: " + std::to_string(k) +
+          "\r\n\r\nDebug:\r\n   MatrixName = " + name +
+          "\r\n   row = " + std::to_string(k / build_cols + 1) + "\r\n   col = " +
+          std::to_string(k % build_cols + 1) + "\r\n   value = '" + std::string(f) + "'");
       return -15;
     }
     double value;

@@ -2,8 +2,9 @@
 // evaluation exports, under random message settings.
 //
 // Input layout: one control byte, then parts separated by '\x01'. Every part
-// but the last is a definition "name=value" (a variable for even positions,
-// a user function for odd ones); the last part is the expression.
+// but the last is a definition: a text matrix when it starts with "[", else
+// "name=value" (a variable for even positions, a user function for odd
+// ones); the last part is the expression.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   SetMsgBoxHandler(IgnoreBox);
+  aElemOrderSet((control & 2) != 0 ? 1 : 0);
   ReSetDuZuradi();
   SetDebugF((control & 0x10) != 0 ? 4 : ((control & 0x08) != 0 ? 2 : 0));
   ShowMsgs((control & 0x20) != 0 ? 1 : 0);
@@ -38,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (size_t i = 0; i + 1 < parts.size(); ++i) {
     const std::string& def = parts[i];
+    if (!def.empty() && def[0] == '[') {
+      SetStrMatrix(def.c_str(), 1, control & 1);
+      continue;
+    }
     const size_t eq = def.find('=');
     const std::string name = def.substr(0, eq);
     const std::string value = eq == std::string::npos ? std::string() : def.substr(eq + 1);
@@ -52,6 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int n = control & 0x07;
   std::vector<double> xs(static_cast<size_t>(n) + 1), ys(static_cast<size_t>(n) + 1), info(5);
   e_evals(expr.c_str(), -1.5, "x", 2.0, n, xs.data(), ys.data(), info.data());
+
+  double printed[4] = {1, 2, 3, 4};
+  char buffer[32] = "                               ";
+  aPrintEx(printed, 2, 2, "String", expr.c_str(), expr.c_str(), expr.c_str(), buffer);
+  int32_t rows = 0, cols = 0;
+  const int32_t handle = FindMatrix("[mResult]", 33, &rows, &cols);
+  if (handle > 0) aShowByLong(handle, rows, cols);
 
   char list[64];
   GetVarFuncList(list, sizeof list - 1, (control & 1) != 0 ? "vars" : "");

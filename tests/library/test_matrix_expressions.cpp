@@ -15,9 +15,9 @@ class MatrixExpr : public Engine {
  protected:
   void SetUp() override {
     Engine::SetUp();
-    SetMatrix("[mA]", a_, 2, 2, 0);   // 4 7 / 2 6, det 10
-    SetMatrix("[mS]", s_, 2, 2, 0);   // singular
-    SetMatrix("[mC]", c_, 2, 3, 0);   // 1 2 3 / 4 5 6
+    SetMatrix("[mA]", a_, 2, 2, 0);  // 4 7 / 2 6, det 10
+    SetMatrix("[mS]", s_, 2, 2, 0);  // singular
+    SetMatrix("[mC]", c_, 2, 3, 0);  // 1 2 3 / 4 5 6
     SetMatrix("[mD]", d_, 3, 4, 0);
     SetMatrix("[vB]", b_, 2, 1, 0);
     SetMatrix("[vR]", r_, 1, 2, 0);
@@ -90,19 +90,18 @@ INSTANTIATE_TEST_SUITE_P(
         MatrixCase{"2-[mA]", 2, 2, {-2, -5, 0, -4}}, MatrixCase{"[mA]-1", 2, 2, {3, 6, 1, 5}},
         MatrixCase{"[mA]-[mS]", 2, 2, {3, 5, 0, 2}}, MatrixCase{"[mA]*2", 2, 2, {8, 14, 4, 12}},
         MatrixCase{"3*[vB]", 2, 1, {3, 6}}, MatrixCase{"-[vB]", 2, 1, {-1, -2}},
-        MatrixCase{"[mA]/2", 2, 2, {2, 3.5, 1, 3}},
-        MatrixCase{"[mA]*[vB]", 2, 1, {18, 14}}, MatrixCase{"[vR]*[mA]", 1, 2, {20, 45}},
+        MatrixCase{"[mA]/2", 2, 2, {2, 3.5, 1, 3}}, MatrixCase{"[mA]*[vB]", 2, 1, {18, 14}},
+        MatrixCase{"[vR]*[mA]", 1, 2, {20, 45}},
         MatrixCase{"[mC]*[mD]", 2, 4, {1, 2, 3, 6, 4, 5, 6, 15}},
         MatrixCase{"[mA]^1", 2, 2, {4, 7, 2, 6}}, MatrixCase{"[mA]^0", 2, 2, {1, 0, 0, 1}},
         MatrixCase{"[mA]^3", 2, 2, {260, 630, 180, 440}},
         MatrixCase{"[mA]*[mA]*[mA]", 2, 2, {260, 630, 180, 440}},
         MatrixCase{"[mA]^-1", 2, 2, {0.6, -0.7, -0.2, 0.4}},
         MatrixCase{"[mA]I", 2, 2, {0.6, -0.7, -0.2, 0.4}},
-        MatrixCase{"[mA]*[mA]^-1", 2, 2, {1, 0, 0, 1}},
-        MatrixCase{"[mA]/[mA]", 2, 2, {1, 0, 0, 1}},
-        MatrixCase{"2/[mA]", 2, 2, {1.2, -1.4, -0.4, 0.8}},
-        MatrixCase{"[m1]I", 1, 1, {0.25}}, MatrixCase{"[m1]^-2", 1, 1, {0.0625}},
-        MatrixCase{"[mA]T", 2, 2, {4, 2, 7, 6}}, MatrixCase{"[mC]T", 3, 2, {1, 4, 2, 5, 3, 6}},
+        MatrixCase{"[mA]*[mA]^-1", 2, 2, {1, 0, 0, 1}}, MatrixCase{"[mA]/[mA]", 2, 2, {1, 0, 0, 1}},
+        MatrixCase{"2/[mA]", 2, 2, {1.2, -1.4, -0.4, 0.8}}, MatrixCase{"[m1]I", 1, 1, {0.25}},
+        MatrixCase{"[m1]^-2", 1, 1, {0.0625}}, MatrixCase{"[mA]T", 2, 2, {4, 2, 7, 6}},
+        MatrixCase{"[mC]T", 3, 2, {1, 4, 2, 5, 3, 6}},
         MatrixCase{"[mC]T*[mA]", 3, 2, {12, 31, 18, 44, 24, 57}},
         MatrixCase{"[mC]*[mC]T", 2, 2, {14, 32, 32, 77}},
         MatrixCase{"[mA]D", 2, 2, {7, 0, 0, -10.0 / 7}},
@@ -111,8 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
         MatrixCase{"syst([vB];[mA])", 2, 1, {-0.8, 0.6}},
         MatrixCase{"syst([m3];[v3])", 3, 1, {1, 1, 1}},
         MatrixCase{"vcoeff([m3];[v3];3)", 3, 1, {1, 1, 1}},
-        MatrixCase{"([mA]+[mA])*[vB]", 2, 1, {36, 28}}, MatrixCase{"[m3]^40/2^40", 3, 3,
-                                                                    {1, 0, 0, 0, std::pow(1.5, 40), 0, 0, 0, std::pow(2, 40)}}));
+        MatrixCase{"([mA]+[mA])*[vB]", 2, 1, {36, 28}},
+        MatrixCase{
+            "[m3]^40/2^40", 3, 3, {1, 0, 0, 0, std::pow(1.5, 40), 0, 0, 0, std::pow(2, 40)}}));
 
 struct ScalarCase {
   const char* expr;
@@ -128,13 +128,12 @@ TEST_P(MatrixScalars, GiveScalars) {
   EXPECT_NEAR(r.value, GetParam().value, 1e-9) << GetParam().expr;
 }
 
-INSTANTIATE_TEST_SUITE_P(Functions, MatrixScalars,
-                         ::testing::Values(ScalarCase{"det([mA])", 10}, ScalarCase{"trace([mA])", 10},
-                                           ScalarCase{"det([m3])", 24}, ScalarCase{"det([mS])", 0},
-                                           ScalarCase{"det([mA]*[mA])", 100},
-                                           ScalarCase{"det([m1])+1", 5},
-                                           ScalarCase{"trace([mC]*[mC]T)", 91},
-                                           ScalarCase{"det([mA]I)*10", 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Functions, MatrixScalars,
+    ::testing::Values(ScalarCase{"det([mA])", 10}, ScalarCase{"trace([mA])", 10},
+                      ScalarCase{"det([m3])", 24}, ScalarCase{"det([mS])", 0},
+                      ScalarCase{"det([mA]*[mA])", 100}, ScalarCase{"det([m1])+1", 5},
+                      ScalarCase{"trace([mC]*[mC]T)", 91}, ScalarCase{"det([mA]I)*10", 1}));
 
 struct FailureCase {
   const char* expr;
@@ -173,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "A(r1, c1) * B(r2, c2) must be c1 = r2.\r\n\r\nDebug:\r\n   c1 = 3\r\n   r2 "
                     "= 2\r\n"},
         FailureCase{"[vB]*[mA]", 2, "Procedure: CalcMatrixDivMult, nr. 12f\r\n"},
-        FailureCase{"[mA]/0", -9, "Calculation error, token = ''\r\nDivision by zero.\r\nDebug:\r\n"},
+        FailureCase{"[mA]/0", -9,
+                    "Calculation error, token = ''\r\nDivision by zero.\r\nDebug:\r\n"},
         FailureCase{"[mA]/[mS]", 4,
                     "Procedure:CalcMatrixDivMult, nr. 12c\r\nMatrix error, token = ''\r\n\r\n"
                     "Matrix is singolar (det = 0) or not squared. It can not be inverted\r\n\r\n"
@@ -209,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "ProcedureCalcMatrFunct, nr. 11c\r\nWrong matrix or vector dimensions.\r\n\r\n"
                     "Debug:\r\n   r1, c1 = 3, 3\r\n   r2, c2 = 2, 1\r\n"},
         FailureCase{"syst([mC];[vB])", 2, "ProcedureCalcMatrFunct, nr. 11c\r\n"},
-        FailureCase{"syst([mS];[vB])", 4, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.\r\n"},
+        FailureCase{"syst([mS];[vB])", 4,
+                    "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.\r\n"},
         FailureCase{"vcoeff([vB];[vB];2)", -13,
                     "ProcedureCalcMatrFunct, nr. 11e\r\nWrong combination of matrix and/or vector."
                     "\r\n\r\nDebug:\r\n   nnVect = -1\r\n   n2Vect = -1\r\n"},

@@ -112,7 +112,7 @@ TEST(LinearAlgebra, DeterminantThresholds) {
   double two_equal_rows[16] = {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 9, 1, 2, 5};
   double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   double tiny[16] = {1e-4, 0, 0, 0, 0, 1e-3, 0, 0, 0, 0, 1e-3, 0, 0, 0, 0, 1e-3};  // 1e-13
-  double tiny3[9] = {1e-5, 0, 0, 0, 1e-4, 0, 0, 0, 1e-4};                        // no threshold
+  double tiny3[9] = {1e-5, 0, 0, 0, 1e-4, 0, 0, 0, 1e-4};                          // no threshold
   EXPECT_EQ(aDetN(two_equal_rows, 4), 0.0);
   EXPECT_EQ(aDetN(identity, 4), 1.0);
   EXPECT_EQ(aDetN(tiny, 4), 0.0);

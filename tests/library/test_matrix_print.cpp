@@ -19,22 +19,35 @@ class Listings : public Engine, public ::testing::WithParamInterface<ListingCase
 
 TEST_P(Listings, HaveTheirLayout) {
   const ListingCase c = GetParam();
-  EXPECT_EQ(std::string(aPrint(c.values.data(), c.rows, c.cols, "String", c.format, c.header, c.sep)),
-            c.listing);
+  EXPECT_EQ(
+      std::string(aPrint(c.values.data(), c.rows, c.cols, "String", c.format, c.header, c.sep)),
+      c.listing);
   EXPECT_TRUE(Boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, Listings,
     ::testing::Values(
-        ListingCase{{1, 2, 3, 4}, 2, 2, "0.00", "M", ";",
+        ListingCase{{1, 2, 3, 4},
+                    2,
+                    2,
+                    "0.00",
+                    "M",
+                    ";",
                     "M\r\nmA(0, 0)=1.00;mA(0, 1)=2.00;\r\nmA(1, 0)=3.00;mA(1, 1)=4.00;"},
-        ListingCase{{1, 2, 3}, 3, 1, "", "", "",
-                    "\r\nvE(0)=1.0000\r\nvE(1)=2.0000\r\nvE(2)=3.0000"},
-        ListingCase{{1.5, -2, 3}, 1, 3, "#.#", "row", "|", "row\r\nvE(0)=1.5\r\nvE(1)=-2.0\r\nvE(2)=3.0"},
+        ListingCase{
+            {1, 2, 3}, 3, 1, "", "", "", "\r\nvE(0)=1.0000\r\nvE(1)=2.0000\r\nvE(2)=3.0000"},
+        ListingCase{
+            {1.5, -2, 3}, 1, 3, "#.#", "row", "|", "row\r\nvE(0)=1.5\r\nvE(1)=-2.0\r\nvE(2)=3.0"},
         ListingCase{{7}, 1, 1, "0", "", "", "\r\nvE(0)=7.0000"},
-        ListingCase{{1, 2, 3, 4, 5, 6}, 2, 3, "x.", "", "",
-                    "\r\nmA(0, 0)=1\tmA(0, 1)=2\tmA(0, 2)=3\t\r\nmA(1, 0)=4\tmA(1, 1)=5\tmA(1, 2)=6\t"},
+        ListingCase{
+            {1, 2, 3, 4, 5, 6},
+            2,
+            3,
+            "x.",
+            "",
+            "",
+            "\r\nmA(0, 0)=1\tmA(0, 1)=2\tmA(0, 2)=3\t\r\nmA(1, 0)=4\tmA(1, 1)=5\tmA(1, 2)=6\t"},
         ListingCase{{}, 0, 3, "", "empty", "", "empty\r\n"}));
 
 TEST_F(Engine, DestinationsDecideWhereTheListingGoes) {

@@ -70,7 +70,8 @@ TEST_F(Store, HandlesArePositiveUniqueAndNeverMemory) {
   double a[1] = {5};
   std::set<int> seen;
   for (int i = 0; i < 50; ++i) {
-    const int h = SetStrMatrix(("[m" + std::to_string(i) + "];1;1;" + std::to_string(i)).c_str(), 1, 0);
+    const int h =
+        SetStrMatrix(("[m" + std::to_string(i) + "];1;1;" + std::to_string(i)).c_str(), 1, 0);
     EXPECT_GT(h, 0);
     EXPECT_TRUE(seen.insert(h).second);
   }
@@ -177,8 +178,9 @@ TEST_F(Store, ClearingKeepsCallerMatricesAndTheGivenInternalOne) {
                                 std::to_string(result) + ")   kept");
   MarkLog();
   EXPECT_EQ(ClearMatrixList(0), -1);
-  EXPECT_EQ(LogSinceMark(), "\r\n\r\nClearMatrixList\r\narrList() = [ma]   deleted\r\narrList() = m_" +
-                                std::to_string(result) + "   deleted");
+  EXPECT_EQ(LogSinceMark(),
+            "\r\n\r\nClearMatrixList\r\narrList() = [ma]   deleted\r\narrList() = m_" +
+                std::to_string(result) + "   deleted");
   EXPECT_EQ(FindMatrix("[mA]", 33, nullptr, nullptr), -1);
   EXPECT_EQ(GetMatrixPtr(result, nullptr, nullptr), nullptr);
 }
@@ -223,9 +225,9 @@ TEST_F(Store, TraceModeReportsRegistrationsAndLookUps) {
             std::string::npos);
   EXPECT_NE(log.find("\r\nMatrName=[va]\r\nParam Tp=34\r\nrows=0\r\ncols=0"), std::string::npos);
   EXPECT_NE(log.find("\r\nMatrName=[vA]\r\nrows=1\r\ncols=2\r\narrPos=-1\r\nvectorF=-1\r\nName = "
-                     "[va]\r\nMatr = " + hs +
-                     "\r\nInternal = 0\r\nrow = 1\r\ncols = 2\r\nListPos = 0\r\nExitCode = " + hs +
-                     "\r\nVectorF = -1"),
+                     "[va]\r\nMatr = " +
+                     hs + "\r\nInternal = 0\r\nrow = 1\r\ncols = 2\r\nListPos = 0\r\nExitCode = " +
+                     hs + "\r\nVectorF = -1"),
             std::string::npos);
   // aShow of the registered matrix: a box.
   ASSERT_EQ(Boxes().size(), 1u);
