@@ -6,6 +6,7 @@
  *   tarnix_eval '2^3^2' 'sin(1)' '1/0'
  *   tarnix_eval --var x=3 --fun f=x^2+1 'f*2'
  *   tarnix_eval --matrix '[mA];2;2;4;7;2;6' '[mA]*[mA]^-1' 'det([mA])'
+ *   tarnix_eval --integrate 'x^2' x 0 1 10 2 --solve 'x^2-4' x --derive '3*x^2-5*x+7' x
  */
 #include <stdio.h>
 #include <stdlib.h>
@@ -76,6 +77,35 @@ int main(int argc, char** argv) {
                 GetE_Error(), GetE_ErrDescr(GetE_Error()));
         return 2;
       }
+      continue;
+    }
+    if (strcmp(arg, "--integrate") == 0 && i + 6 < argc) {
+      const char* expr = argv[i + 1];
+      const char* var = argv[i + 2];
+      double result = 0.0;
+      const int code = Integrate(expr, strtod(argv[i + 3], NULL), strtod(argv[i + 4], NULL),
+                                 atoi(argv[i + 5]), atoi(argv[i + 6]), var, &result);
+      printf("integral of %s d%s from %s to %s = ", expr, var, argv[i + 3], argv[i + 4]);
+      print_double(result);
+      printf("   [error %d: %s]\n", code == 0 ? -1 : code, GetE_ErrDescr(code == 0 ? -1 : code));
+      failures += code != 0;
+      ++evaluated;
+      i += 6;
+      continue;
+    }
+    if (strcmp(arg, "--solve") == 0 && i + 2 < argc) {
+      const double root = dSolve(argv[i + 1], argv[i + 2]);
+      printf("root of %s in %s = ", argv[i + 1], argv[i + 2]);
+      print_double(root);
+      printf("\n");
+      ++evaluated;
+      i += 2;
+      continue;
+    }
+    if (strcmp(arg, "--derive") == 0 && i + 2 < argc) {
+      printf("d/d%s %s = %s\n", argv[i + 2], argv[i + 1], Poly_dydx(argv[i + 1], argv[i + 2]));
+      ++evaluated;
+      i += 2;
       continue;
     }
     if (strcmp(arg, "--bool-true") == 0 && i + 1 < argc) {

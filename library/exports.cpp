@@ -321,12 +321,89 @@ TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {
   return Guarded<const char*>("", [&] { return matrix::aAbout(mode); });
 }
 
+// ---- Integration --------------------------------------------------------------------------
+
+TARNIX_API int32_t TARNIX_CALL Integrate(const char* expr, double from, double to, int32_t N,
+                                         int32_t method, const char* var, double* result) {
+  return Guarded<int32_t>(kErrMemory, [&] {
+    return solver::Integrate(Text(expr), from, to, N, method, Text(var), result);
+  });
+}
+
+TARNIX_API double TARNIX_CALL dIntegrate(const char* expr, double from, double to, int32_t N,
+                                         int32_t method, const char* var) {
+  return Guarded<double>(
+      0.0, [&] { return solver::dIntegrate(Text(expr), from, to, N, method, Text(var)); });
+}
+
+// ---- Solvers ------------------------------------------------------------------------------
+
+TARNIX_API double TARNIX_CALL dPolySolve(const char* expr, const char* var) {
+  return Guarded<double>(0.0, [&] { return solver::dPolySolve(Text(expr), Text(var)); });
+}
+
+TARNIX_API double TARNIX_CALL dSolve(const char* expr, const char* var) {
+  return Guarded<double>(0.0, [&] { return solver::dSolve(Text(expr), Text(var)); });
+}
+
+TARNIX_API const char* TARNIX_CALL sPolyNewt(const char* expr, const char* var, int32_t maxIter) {
+  return Guarded<const char*>("",
+                              [&] { return solver::sPolyNewt(Text(expr), Text(var), maxIter); });
+}
+
+TARNIX_API const char* TARNIX_CALL sSolve(const char* expr, const char* var, int32_t iterations) {
+  return Guarded<const char*>("",
+                              [&] { return solver::sSolve(Text(expr), Text(var), iterations); });
+}
+
 // ---- Polynomials ------------------------------------------------------------------------
+
+TARNIX_API const char* TARNIX_CALL Poly_dydx(const char* expr, const char* var) {
+  return Guarded<const char*>("", [&] { return solver::Poly_dydx(Text(expr), Text(var)); });
+}
+
+TARNIX_API intptr_t TARNIX_CALL lPoly_dydx(const char* expr, const char* var) {
+  return reinterpret_cast<intptr_t>(Poly_dydx(expr, var));
+}
 
 TARNIX_API int32_t TARNIX_CALL aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y,
                                               double* coeff) {
   return Guarded<int32_t>(kUnfinished,
                           [&] { return solver::aCalcVectCoeff(A, count, n, y, coeff); });
+}
+
+TARNIX_API int32_t TARNIX_CALL aCalcCoeffPolin(double* points, int32_t nPoints, int32_t nCoeff,
+                                               double* coeff) {
+  return Guarded<int32_t>(kUnfinished,
+                          [&] { return solver::aCalcCoeffPolin(points, nPoints, nCoeff, coeff); });
+}
+
+TARNIX_API int32_t TARNIX_CALL aGetYPolin(const double* x, const double* coeff, int32_t count,
+                                          double* y) {
+  return solver::aGetYPolin(x, coeff, count, y);
+}
+
+TARNIX_API int32_t TARNIX_CALL aGetXsOfQuadr(const double* y, const double* coeff, int32_t count,
+                                             double* x1, double* x2) {
+  return solver::aGetXsOfQuadr(y, coeff, count, x1, x2);
+}
+
+// ---- Number theory and interpolation ----------------------------------------------------
+
+TARNIX_API int32_t TARNIX_CALL GCF(int32_t a, int32_t b) { return solver::GCF(a, b); }
+TARNIX_API int32_t TARNIX_CALL LCM(int32_t a, int32_t b) { return solver::LCM(a, b); }
+TARNIX_API double TARNIX_CALL fact(int32_t n) { return solver::fact(n); }
+TARNIX_API double TARNIX_CALL fact_inv(void) { return 0.0; }
+TARNIX_API int32_t TARNIX_CALL IsPrime(int32_t n) { return solver::IsPrime(n); }
+TARNIX_API int32_t TARNIX_CALL lIsPrime(int32_t n) { return solver::lIsPrime(n); }
+
+TARNIX_API int32_t TARNIX_CALL InterpLin(const double* x, const double* x1, const double* x2,
+                                         const double* y1, const double* y2, double* y) {
+  return solver::InterpLin(x, x1, x2, y1, y2, y);
+}
+
+TARNIX_API int32_t TARNIX_CALL IntBezier2D(double, double, double, double, double, double) {
+  return 0;
 }
 
 // ---- Host extensions --------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "state.h"
 
@@ -105,6 +106,9 @@ const char* TestStr(std::string_view text);
 char* TestStrPtr(char* buffer);
 const char* TestStrPtr2(char* buffer);
 
+// Lower case as names are kept: A-Z and the Latin-1 capitals 0xC0-0xDE.
+std::string LowerCase(std::string_view text);
+
 // ---- Evaluation ------------------------------------------------------------
 
 int32_t Eval(std::string_view expr, double* result, int32_t check);
@@ -112,6 +116,21 @@ double DEval(std::string_view expr, int32_t check);
 int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,
                   double* xs, double* ys, double* info);
 int32_t SetBoolSign(int32_t sign);
+
+// An expression with a variable's occurrences found once (plain,
+// case-sensitive), filled in with one abscissa after another: every
+// occurrence becomes "(" + the abscissa's tidy ten-decimal text + ")".
+class Substitution {
+ public:
+  Substitution(std::string_view expr, std::string_view var);
+  const std::string& With(double x);
+
+ private:
+  std::string expr_;
+  std::size_t var_size_;
+  std::vector<std::size_t> hits_;
+  std::string text_;
+};
 
 // Truncation toward zero to a 32-bit integer; outside the range, and for
 // non-numbers, -2147483648 (what the conversion hardware gives).

@@ -48,14 +48,6 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
   return true;
 }
 
-// The text of one abscissa as e_evals pastes it: "(" + tidy ten-decimal + ")".
-std::string AbscissaText(double x) {
-  std::string text = "(";
-  text += TrimNumber(Fixed10(x));
-  text += ')';
-  return text;
-}
-
 }  // namespace
 
 int32_t Eval(std::string_view expr, double* result, int32_t check) {
@@ -88,12 +80,11 @@ double DEval(std::string_view expr, int32_t check) {
   return gs.e_error == kNoError ? value : gs.e_error;
 }
 
-int32_t EvalRange(std::string_view expr_in, double x1, std::string_view var_in, double x2,
-                  int32_t n, double* xs, double* ys, double* info) {
-  // Own copies: a caller's text may live in library memory that the
-  // evaluations below overwrite (the message log, a returned text).
-  const std::string expr(expr_in);
-  const std::string var(var_in);
+int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,
+                  double* xs, double* ys, double* info) {
+  // Taken first, as a copy: a caller's text may live in library memory that
+  // the evaluations overwrite (the message log, a returned text).
+  Substitution points(expr, var);
   if (n < 0 || xs == nullptr || ys == nullptr || info == nullptr) {
     gs.e_error = kErrInvalidParameter;
     ReportShort("e_evals", "Invalid number of points or array, n = " + std::to_string(n));
@@ -105,31 +96,11 @@ int32_t EvalRange(std::string_view expr_in, double x1, std::string_view var_in, 
   std::fill(ys, ys + count, 0.0);
   std::fill(info, info + 5, 0.0);
 
-  // Where var occurs in expr (plain, case-sensitive, left to right).
-  std::vector<std::size_t> hits;
-  if (!var.empty()) {
-    for (std::size_t p = expr.find(var); p != std::string_view::npos;
-         p = expr.find(var, p + var.size())) {
-      hits.push_back(p);
-    }
-  }
-
   const double step = (x2 - x1) / n;
   double x = x1;
-  std::string& text = gs.work_points;
   for (std::size_t i = 0; x <= x2 && i < count; ++i) {
-    text.clear();
-    const std::string abscissa = hits.empty() ? std::string() : AbscissaText(x);
-    std::size_t from = 0;
-    for (std::size_t p : hits) {
-      text.append(expr, from, p - from);
-      text += abscissa;
-      from = p + var.size();
-    }
-    text.append(expr, from);
-
     double y = 0.0;
-    Eval(text, &y, 0);
+    Eval(points.With(x), &y, 0);
     if (gs.e_error == kNoError) {
       if (i == 0) {
         info[1] = info[3] = x1;
@@ -146,6 +117,34 @@ int32_t EvalRange(std::string_view expr_in, double x1, std::string_view var_in, 
     x += step;  // accumulated, as the abscissae always were
   }
   return gs.e_error;
+}
+
+Substitution::Substitution(std::string_view expr, std::string_view var)
+    : expr_(expr), var_size_(var.size()) {
+  if (var.empty()) return;
+  for (std::size_t p = expr_.find(var); p != std::string::npos;
+       p = expr_.find(var, p + var.size())) {
+    hits_.push_back(p);
+  }
+}
+
+const std::string& Substitution::With(double x) {
+  text_.clear();
+  if (hits_.empty()) {
+    text_ = expr_;
+    return text_;
+  }
+  std::string abscissa = "(";
+  abscissa += TrimNumber(Fixed10(x));
+  abscissa += ')';
+  std::size_t from = 0;
+  for (std::size_t p : hits_) {
+    text_.append(expr_, from, p - from);
+    text_ += abscissa;
+    from = p + var_size_;
+  }
+  text_.append(expr_, from);
+  return text_;
 }
 
 int32_t SetBoolSign(int32_t sign) {

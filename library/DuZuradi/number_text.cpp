@@ -86,4 +86,13 @@ std::string TrimNumber(std::string_view text) {
 
 const char* StrD0(std::string_view text) { return ReturnText(TrimNumber(text)); }
 
+std::string LowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE)) c = static_cast<char>(u + 0x20);
+  }
+  return out;
+}
+
 }  // namespace tarnix

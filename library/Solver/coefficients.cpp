@@ -1,4 +1,5 @@
 // Least-squares polynomial coefficients.
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -27,6 +28,51 @@ int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* c
   std::memcpy(coeff, c.data(), c.size() * sizeof(double));
   gs.ForcePlainCopy = 0;
   return -1;
+}
+
+int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, double* coeff) {
+  if (n_coeff < 1 || n_points < n_coeff) return 9;
+  if (points == nullptr || coeff == nullptr) return 20;
+  const std::size_t count = static_cast<std::size_t>(n_points);
+  std::vector<double> p(2 * count);
+  matrix::aCopyArray(points, p.data(), 2, n_points);
+  // The design matrix of x_i^j (0^0 is 1) and the ordinates.
+  std::vector<double> a(count * static_cast<std::size_t>(n_coeff));
+  for (std::size_t i = 0; i < count; ++i) {
+    for (int32_t j = 0; j < n_coeff; ++j) a[i * n_coeff + j] = std::pow(p[i], j);
+  }
+  std::vector<double> y(p.begin() + static_cast<std::ptrdiff_t>(count), p.end());
+  aCalcVectCoeff(a.data(), n_points, n_coeff, y.data(), coeff);
+  return -1;
+}
+
+int32_t aGetYPolin(const double* x, const double* coeff, int32_t count, double* y) {
+  if (x == nullptr || y == nullptr || (count > 0 && coeff == nullptr)) return 20;
+  double sum = 0.0;
+  for (int32_t i = 0; i < count; ++i) sum += coeff[i] * std::pow(*x, i);
+  *y = sum;
+  return -1;
+}
+
+int32_t aGetXsOfQuadr(const double* y, const double* coeff, int32_t count, double* x1, double* x2) {
+  if (y == nullptr || x1 == nullptr || x2 == nullptr || (count > 0 && coeff == nullptr)) {
+    return 20;
+  }
+  *x1 = 0.0;
+  *x2 = 0.0;
+  switch (count) {
+    case 1: *x1 = *y; return -1;
+    case 2: *x1 = (*y - coeff[0]) / coeff[1]; return -1;
+    case 3: {
+      const double d = coeff[1] * coeff[1] - 4 * coeff[2] * (coeff[0] - *y);
+      if (d < 0 || coeff[2] == 0) return 10;
+      *x1 = (-coeff[1] + std::sqrt(d)) / (2 * coeff[2]);
+      *x2 = (-coeff[1] - std::sqrt(d)) / (2 * coeff[2]);
+      gs.LastResult = -1;
+      return -1;
+    }
+    default: return 5;  // no polynomial of that degree is solved here
+  }
 }
 
 }  // namespace tarnix::solver

@@ -1,12 +1,53 @@
-// Numerical methods: integration, solvers, polynomial tools, number theory.
+// Numerical methods: integration, Newton solvers, polynomial tools, number
+// theory and interpolation. They drive the evaluator through expression
+// texts and the variable list.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tarnix::solver {
+
+// ---- Integration -------------------------------------------------------------------
+
+int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
+                  std::string_view var, double* result);
+double dIntegrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
+                  std::string_view var);
+
+// ---- Solvers -------------------------------------------------------------------------
+
+double dPolySolve(std::string_view expr, std::string_view var);
+double dSolve(std::string_view expr, std::string_view var);
+const char* sPolyNewt(std::string_view expr, std::string_view var, int32_t max_iter);
+const char* sSolve(std::string_view expr, std::string_view var, int32_t iterations);
+
+// ---- Polynomials ---------------------------------------------------------------------
+
+// The derivative of a polynomial text, term by term.
+std::string PolynomialDerivative(std::string_view expr, std::string_view var);
+const char* Poly_dydx(std::string_view expr, std::string_view var);
 
 // Least-squares coefficients of y from the count x n design matrix A by the
 // normal equations; the n coefficients go to coeff. Returns -1.
 int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* coeff);
+int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, double* coeff);
+int32_t aGetYPolin(const double* x, const double* coeff, int32_t count, double* y);
+int32_t aGetXsOfQuadr(const double* y, const double* coeff, int32_t count, double* x1, double* x2);
+
+// ---- Number theory and interpolation ------------------------------------------------
+
+int32_t GCF(int32_t a, int32_t b);
+int32_t LCM(int32_t a, int32_t b);
+double fact(int32_t n);
+int32_t IsPrime(int32_t n);
+int32_t lIsPrime(int32_t n);
+int32_t InterpLin(const double* x, const double* x1, const double* x2, const double* y1,
+                  const double* y2, double* y);
+
+// The integer a number text stands for, as the library's integer conversion
+// reads it: its leading number truncated (2.5 counts as 2).
+int32_t IntegerValue(std::string_view text);
 
 }  // namespace tarnix::solver

@@ -94,14 +94,7 @@ void ReportStrMatrix(std::string_view text) { Report(text); }
 
 Block::~Block() { store.live_handles.erase(handle); }
 
-std::string StoredName(std::string_view name) {
-  std::string out(TrimBlanks(name));
-  for (char& c : out) {
-    const auto u = static_cast<unsigned char>(c);
-    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE)) c = static_cast<char>(u + 0x20);
-  }
-  return out;
-}
+std::string StoredName(std::string_view name) { return LowerCase(TrimBlanks(name)); }
 
 std::shared_ptr<Block> NewBlock(int64_t count) {
   auto block = std::make_shared<Block>();

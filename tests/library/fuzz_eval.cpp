@@ -66,6 +66,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t handle = FindMatrix("[mResult]", 33, &rows, &cols);
   if (handle > 0) aShowByLong(handle, rows, cols);
 
+  double integral = 0;
+  Integrate(expr.c_str(), -1.0, 2.0, 1 + (control & 7), control % 3, "x", &integral);
+  Poly_dydx(expr.c_str(), "x");
+  sPolyNewt(expr.c_str(), "x", 2);
+  const int32_t a = static_cast<int32_t>(expr.size() * 2654435761u);
+  GCF(a, control * 131071);
+  LCM(a, control);
+
   char list[64];
   GetVarFuncList(list, sizeof list - 1, (control & 1) != 0 ? "vars" : "");
   StrD0(expr.c_str());

@@ -1,0 +1,145 @@
+// The Newton solvers and the polynomial derivative, checked on examples and
+// on random polynomials against their exact derivatives.
+#include <cctype>
+#include <cmath>
+#include <random>
+
+#include "tarnix_test.h"
+
+namespace tarnix_test {
+namespace {
+
+TEST_F(Engine, StartingWalkAndNewtonSteps) {
+  EXPECT_EQ(dPolySolve("x^2-4", "x"), 2);
+  EXPECT_EQ(dSolve("x^2-4", "x"), 2);
+  EXPECT_EQ(dPolySolve("2*x-1000", "x"), 400);
+  EXPECT_EQ(dSolve("2*x-1000", "x"), 500);
+  EXPECT_NEAR(dSolve("x^3-2*x-5", "x"), 2.0945514815423265, 1e-9);
+  EXPECT_NEAR(dSolve("X^2-2", "X"), std::sqrt(2.0), 1e-9);
+  // Small |f| at 0 returns the abscissa after it; 0 itself becomes 1.
+  EXPECT_EQ(dPolySolve("x", "x"), 1);
+  EXPECT_EQ(dPolySolve("x-3.5", "x"), 2);  // |f(0)| = 3.5 walks on
+}
+
+TEST_F(Engine, SolversLeaveTheVariableAtTheLastAbscissa) {
+  const double root = dSolve("x^2-9", "x");
+  EXPECT_NEAR(root, 3, 1e-12);
+  EXPECT_EQ(Eval("x").value, 3);
+  char list[64];
+  GetVarFuncList(list, 63, "vars");
+  EXPECT_STREQ(list, "x=3.0000000000;");
+}
+
+TEST_F(Engine, DSolveLogsThreeLinesPerStep) {
+  SetDebugF(4);
+  MarkLog();
+  dSolve("x^2-4", "x");
+  // Among the trace of the evaluations: two error numbers, then "step, x".
+  std::vector<std::string> own;
+  for (const std::string& line : Lines(LogSinceMark())) {
+    if (line == "-1" ||
+        (line.find(", ") != std::string::npos && std::isdigit(line[0]) &&
+         line.find('=') == std::string::npos && line.find('*') == std::string::npos)) {
+      own.push_back(line);
+    }
+  }
+  ASSERT_EQ(own.size(), 60u);
+  for (int step = 1; step <= 20; ++step) {
+    EXPECT_EQ(own[3 * step - 3], "-1");
+    EXPECT_EQ(own[3 * step - 2], "-1");
+    EXPECT_EQ(own[3 * step - 1], std::to_string(step) + ", 2.0000000000");
+  }
+}
+
+TEST_F(Engine, ZeroDerivativeDividesByOne) {
+  // (x-1)^3 + 5: the walk ends at 1, where the derivative 3*x^2 - 6*x + 3 is 0.
+  SetDebugF(4);
+  MarkLog();
+  dSolve("x^3-3*x^2+3*x+4", "x");
+  EXPECT_NE(LogSinceMark().find("\r\n1, -4.0000000000\r\n"), std::string::npos);
+  EXPECT_STREQ(sSolve("x^3-3*x^2+3*x+4", "x", 1), "-4.0000000000");
+}
+
+TEST_F(Engine, TextTwinsWorkOnTenDecimalTexts) {
+  EXPECT_STREQ(sSolve("x^2-4", "x", 20), "2.0000000000");
+  EXPECT_STREQ(sPolyNewt("x^2-4", "x", 200), "2.0000000000");
+  // |f| of 3.5 has the integer part 3: the text walk stops where the double walk goes on.
+  EXPECT_STREQ(sPolyNewt("x-3.5", "x", 200), "1.0000000000");
+  EXPECT_STREQ(sPolyNewt("2*x-1000", "x", 10), "20.0000000000");
+  EXPECT_STREQ(sPolyNewt("x", "x", 200), "1.0000000000");
+  // At least one Newton step, whatever the count says.
+  EXPECT_STREQ(sSolve("x^2-9", "x", 0), sSolve("x^2-9", "x", 1));
+  const std::string root = sSolve("x^3-2*x-5", "x", 30);
+  EXPECT_EQ(root, "2.0945514815");
+}
+
+struct DerivativeCase {
+  const char* expr;
+  const char* var;
+  const char* derivative;
+};
+
+class Derivatives : public Engine, public ::testing::WithParamInterface<DerivativeCase> {};
+
+TEST_P(Derivatives, AreWrittenTermByTerm) {
+  EXPECT_STREQ(Poly_dydx(GetParam().expr, GetParam().var), GetParam().derivative)
+      << GetParam().expr;
+  EXPECT_EQ(GetE_Error(), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Polynomials, Derivatives,
+    ::testing::Values(DerivativeCase{"3*x^2-5*x+7", "x", "6*x - 5"}, DerivativeCase{"7", "x", ""},
+                      DerivativeCase{"-x^3", "x", " - 3*x^2"}, DerivativeCase{"2*X^2", "x", "4*x"},
+                      DerivativeCase{"2.5*x^2", "x", "4*x"},
+                      DerivativeCase{"x^-1", "x", " - 1*x^-2"}, DerivativeCase{"x^3", "x", "3*x^2"},
+                      DerivativeCase{"4*x", "x", "4"}, DerivativeCase{"x", "x", "1"},
+                      DerivativeCase{" 2 * x ^ 3 + x ", "x", "6*x^2 + 1"},
+                      DerivativeCase{"5*t^4-t^2+t-1", "T", "20*t^3 - 2*t + 1"},
+                      DerivativeCase{"-2*x^-3+3", "x", "6*x^-4"},
+                      DerivativeCase{"2147483647*x^2147483647", "x",
+                                     "4611686014132420609*x^2147483646"},
+                      DerivativeCase{"", "x", ""}, DerivativeCase{"3*x^2", "", ""}));
+
+// Random polynomials: the derivative text, evaluated, matches the exact
+// derivative of the terms.
+TEST_F(Engine, RandomPolynomialsDeriveToTheirExactDerivatives) {
+  std::mt19937 rng(4242);
+  std::uniform_int_distribution<int> coef(-9, 9), power(0, 6), count(1, 6);
+  for (int trial = 0; trial < 300; ++trial) {
+    std::string text;
+    std::vector<std::pair<int, int>> terms;
+    for (int k = count(rng); k > 0; --k) {
+      int c = coef(rng);
+      if (c == 0) c = 1;
+      const int p = power(rng);
+      terms.push_back({c, p});
+      text += (c < 0 ? "-" : (text.empty() ? "" : "+")) + std::to_string(std::abs(c));
+      if (p > 0) text += "*x^" + std::to_string(p);
+    }
+    const std::string derivative = Poly_dydx(text.c_str(), "x");
+    for (double x : {0.5, 1.5, -2.0}) {
+      double exact = 0;
+      for (const auto& [c, p] : terms) {
+        if (p > 0) exact += c * p * std::pow(x, p - 1);
+      }
+      if (derivative.empty()) {
+        EXPECT_EQ(exact, 0) << text;
+        continue;
+      }
+      SetVarFunct("x", std::to_string(x).c_str(), 0);
+      const Result r = Eval(derivative);
+      ASSERT_EQ(r.error, -1) << text << " -> " << derivative;
+      EXPECT_NEAR(r.value, exact, 1e-9 * std::max(1.0, std::fabs(exact)))
+          << text << " -> " << derivative;
+    }
+  }
+}
+
+TEST_F(Engine, LPolyDydxGivesTheTextsAddress) {
+  const intptr_t address = lPoly_dydx("x^2", "x");
+  EXPECT_STREQ(reinterpret_cast<const char*>(address), "2*x");
+}
+
+}  // namespace
+}  // namespace tarnix_test
