@@ -11,6 +11,7 @@ packages=(
   libeigen3-dev           # and matrices
   clang libclang-rt-14-dev  # the libFuzzer target
   locales                 # the comma-decimal locale of the locale test
+  libcurl4-openssl-dev    # the server's public-address lookup
 )
 
 missing=()

@@ -1,0 +1,32 @@
+// Auxiliary procedures compiled into both programs: the field readers of
+// ";"-separated texts, the number texts of the wire, and the version text.
+// Every conversion is independent of the process locale.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace aux {
+
+// The i-th field (from 1) of a ";"-separated text; "" past the end.
+std::string_view FieldS(std::string_view text, int i);
+// Its integer value: leading blanks skipped, an optional sign, the digits up
+// to the first other character ("1.0000000000" reads as 1); 0 without digits.
+int32_t FieldL(std::string_view text, int i);
+// Its double value, read as a decimal number; 0 for a field that is none.
+double FieldD(std::string_view text, int i);
+
+int32_t IntegerOf(std::string_view text);
+double DoubleOf(std::string_view text);
+
+// A double with exactly ten decimals: "5.0000000000".
+std::string Fixed10(double value);
+// The ten-decimal text shortened: trailing zeros and point dropped, a
+// leading point given a 0, nothing turned into "0" ("0.25", "1").
+std::string ShortNumber(double value);
+
+// "major.minor.release.build" of this build.
+std::string VersionText();
+
+}  // namespace aux

@@ -1,0 +1,187 @@
+// One remote e_eval call against a plain ping-pong, on loopback, in the
+// same run: trx_Server is started headless, a raw-socket client makes the
+// five-message call (command, ACK, result, ACK, ACK) in a loop; the peer is
+// a 50-byte message echoed by a thread of this program.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "rate_reporter.h"
+
+namespace {
+
+int Connect(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) std::abort();
+  const int yes = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+  return fd;
+}
+
+bool ReadExactly(int fd, char* buffer, std::size_t n) {
+  std::size_t got = 0;
+  while (got < n) {
+    const ssize_t r = ::recv(fd, buffer + got, n - got, 0);
+    if (r <= 0) return false;
+    got += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+// trx_Server on a free port, its log thrown away.
+struct ServerChild {
+  int pid = -1;
+  int port = 0;
+  ServerChild() {
+    int out[2];
+    if (::pipe(out) != 0) std::abort();
+    pid = ::fork();
+    if (pid == 0) {
+      ::dup2(out[1], STDOUT_FILENO);
+      ::close(out[0]);
+      ::close(out[1]);
+      ::execl(TRX_SERVER_FILE, TRX_SERVER_FILE, "--headless", "--port", "0", "--wan-host", "",
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(out[1]);
+    // Read the log until the port is known, then keep draining it.
+    std::string log;
+    char buffer[4096];
+    while (port == 0) {
+      const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+      if (n <= 0) std::abort();
+      log.append(buffer, static_cast<std::size_t>(n));
+      const std::size_t at = log.find("Server created (Port ");
+      if (at != std::string::npos && log.find(')', at) != std::string::npos) {
+        port = std::atoi(log.c_str() + at + 21);
+      }
+    }
+    std::thread([fd = out[0]] {
+      char sink[65536];
+      while (::read(fd, sink, sizeof sink) > 0) {
+      }
+      ::close(fd);
+    }).detach();
+  }
+  ~ServerChild() {
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+  }
+};
+
+ServerChild& Server() {
+  static ServerChild server;
+  return server;
+}
+
+const std::string kCall = "TLN;00000051;FUN;e_eval;str;2+3;dbl;00000000;lng;1;";
+
+// The client's side of one call; the two closing ACKs leave in one write.
+bool OneCall(int fd) {
+  if (::send(fd, kCall.data(), kCall.size(), 0) != static_cast<ssize_t>(kCall.size())) return false;
+  char ack = 0;
+  if (!ReadExactly(fd, &ack, 1) || ack != 6) return false;
+  char header[13];
+  if (!ReadExactly(fd, header, 13)) return false;
+  const int rest = std::atoi(std::string(header + 4, 8).c_str()) - 12;
+  char body[3000];
+  if (rest <= 0 || rest > 3000 || !ReadExactly(fd, body, static_cast<std::size_t>(rest)))
+    return false;
+  return ::send(fd, "\x06\x06", 2, 0) == 2;
+}
+
+void RemoteEEval(benchmark::State& state) {
+  const int fd = Connect(Server().port);
+  for (auto _ : state) {
+    if (!OneCall(fd)) state.SkipWithError("call failed");
+  }
+  ::close(fd);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void RemoteEEvalEightClients(benchmark::State& state) {
+  std::vector<int> fds;
+  for (int i = 0; i < 8; ++i) fds.push_back(Connect(Server().port));
+  std::size_t next = 0;
+  for (auto _ : state) {
+    if (!OneCall(fds[next])) state.SkipWithError("call failed");
+    next = (next + 1) % fds.size();
+  }
+  for (const int fd : fds) ::close(fd);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void PingPong(benchmark::State& state) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::listen(listener, 1);
+  socklen_t length = sizeof address;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::thread echo([listener] {
+    const int fd = ::accept(listener, nullptr, nullptr);
+    const int yes = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    char buffer[50];
+    while (ReadExactly(fd, buffer, sizeof buffer)) {
+      if (::send(fd, buffer, sizeof buffer, 0) != 50) break;
+    }
+    ::close(fd);
+  });
+  const int fd = Connect(ntohs(address.sin_port));
+  char message[50] = "a plain message of fifty bytes, sent and echoed.";
+  for (auto _ : state) {
+    ::send(fd, message, sizeof message, 0);
+    ReadExactly(fd, message, sizeof message);
+  }
+  ::close(fd);
+  echo.join();
+  ::close(listener);
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(RemoteEEval)->Name("remote_e_eval_call")->UseRealTime();
+BENCHMARK(RemoteEEvalEightClients)->Name("remote_e_eval_call_8_clients_in_turn")->UseRealTime();
+BENCHMARK(PingPong)->Name("ping_pong_50_bytes")->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::signal(SIGPIPE, SIG_IGN);
+  benchmark::Initialize(&argc, argv);
+  Server();  // started before the clock runs
+  RateReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double ping = reporter.rates["ping_pong_50_bytes/real_time"];
+  std::printf("\nRemote calls on loopback, measured in this run:\n");
+  for (const char* name : {"remote_e_eval_call", "remote_e_eval_call_8_clients_in_turn"}) {
+    const double calls = reporter.rates[std::string(name) + "/real_time"];
+    const double ratio = calls > 0 ? ping / calls : 0.0;
+    std::printf("%-40s %10.0f calls/s, %6.1f us per call = %.2f ping-pongs (target <= 1.6: %s)\n",
+                name, calls, calls > 0 ? 1e6 / calls : 0.0, ratio,
+                ratio > 0 && ratio <= 1.6 ? "met" : "MISSED");
+  }
+  std::printf("%-40s %10.0f round trips/s, %6.1f us each\n", "ping_pong_50_bytes", ping,
+              ping > 0 ? 1e6 / ping : 0.0);
+  benchmark::Shutdown();
+  return 0;
+}

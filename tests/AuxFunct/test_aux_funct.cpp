@@ -1,0 +1,64 @@
+// Field readers and number texts of the wire.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+
+#include "aux_funct.h"
+
+namespace {
+
+TEST(Fields, AreReadByPosition) {
+  const std::string text = "TLN;00000051;FUN;e_eval;str;2+3;dbl;00000000;lng;1;";
+  EXPECT_EQ(aux::FieldS(text, 1), "TLN");
+  EXPECT_EQ(aux::FieldS(text, 4), "e_eval");
+  EXPECT_EQ(aux::FieldS(text, 6), "2+3");
+  EXPECT_EQ(aux::FieldL(text, 10), 1);
+  EXPECT_EQ(aux::FieldL(text, 2), 51);
+  EXPECT_EQ(aux::FieldS(text, 11), "");
+  EXPECT_EQ(aux::FieldS(text, 40), "");
+  EXPECT_EQ(aux::FieldS(text, 0), "");
+  EXPECT_EQ(aux::FieldS("a;b", 2), "b");  // the last field needs no ";"
+}
+
+TEST(Fields, IntegerReaderTakesBlanksSignAndDigits) {
+  const struct {
+    const char* text;
+    int32_t value;
+  } cases[] = {{"  42", 42},
+               {"-7x", -7},
+               {"+5", 5},
+               {"1.0000000000", 1},
+               {"", 0},
+               {"abc", 0},
+               {"-", 0},
+               {"2147483647", INT32_MAX},
+               {"-2147483648", INT32_MIN},
+               {"99999999999", INT32_MAX},
+               {"-99999999999", INT32_MIN}};
+  for (const auto& c : cases) EXPECT_EQ(aux::IntegerOf(c.text), c.value) << c.text;
+}
+
+TEST(Fields, DoubleReaderIsLocaleIndependent) {
+  ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "run scripts/setup.sh";
+  EXPECT_EQ(aux::DoubleOf("5.0000000000"), 5);
+  EXPECT_EQ(aux::DoubleOf("-0.25"), -0.25);
+  EXPECT_EQ(aux::DoubleOf(" 1e3"), 1000);
+  EXPECT_EQ(aux::DoubleOf("1e999"), HUGE_VAL);
+  EXPECT_EQ(aux::DoubleOf("1e-999"), 0);
+  EXPECT_EQ(aux::DoubleOf("junk"), 0);
+  EXPECT_EQ(aux::Fixed10(2.5), "2.5000000000");
+  EXPECT_EQ(aux::ShortNumber(0.25), "0.25");
+  std::setlocale(LC_ALL, "C");
+}
+
+TEST(Numbers, ShortNumbersAsTheLimitsOfERangeTravel) {
+  EXPECT_EQ(aux::ShortNumber(1), "1");
+  EXPECT_EQ(aux::ShortNumber(0), "0");
+  EXPECT_EQ(aux::ShortNumber(100), "100");
+  EXPECT_EQ(aux::ShortNumber(-2.5), "-2.5");
+  EXPECT_EQ(aux::Fixed10(-0.25), "-0.2500000000");
+  EXPECT_FALSE(aux::VersionText().empty());
+}
+
+}  // namespace
