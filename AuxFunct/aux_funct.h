@@ -26,6 +26,13 @@ std::string Fixed10(double value);
 // leading point given a 0, nothing turned into "0" ("0.25", "1").
 std::string ShortNumber(double value);
 
+// Number tidying: leading characters that are no number characters go; in a
+// text with a decimal point trailing zeros and then the point go; a leading
+// point gets a "0"; nothing becomes "0". "100" stays "100".
+std::string Tidy(std::string_view text);
+// value with exactly `decimals` digits after the point (none for 0).
+std::string FixedText(double value, int decimals);
+
 // "major.minor.release.build" of this build.
 std::string VersionText();
 

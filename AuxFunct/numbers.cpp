@@ -15,17 +15,25 @@ std::string Fixed10(double value) {
   return std::string(buf, res.ptr);
 }
 
-std::string ShortNumber(double value) {
-  std::string text = Fixed10(value);
-  if (text.find('.') != std::string::npos) {
-    const std::size_t last = text.find_last_not_of('0');
-    text.erase(last + 1);
-    if (!text.empty() && text.back() == '.') text.pop_back();
-  }
-  if (!text.empty() && text.front() == '.') text.insert(0, "0");
-  if (text.empty()) text = "0";
-  return text;
+std::string FixedText(double value, int decimals) {
+  char buf[512];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  return res.ec == std::errc() ? std::string(buf, res.ptr) : std::string();
 }
+
+std::string Tidy(std::string_view text) {
+  const std::size_t first = text.find_first_of("0123456789.+-");
+  std::string out(first == std::string_view::npos ? std::string_view() : text.substr(first));
+  if (out.find('.') != std::string::npos) {
+    out.erase(out.find_last_not_of('0') + 1);
+    if (!out.empty() && out.back() == '.') out.pop_back();
+  }
+  if (!out.empty() && out.front() == '.') out.insert(0, "0");
+  if (out.empty()) out = "0";
+  return out;
+}
+
+std::string ShortNumber(double value) { return Tidy(Fixed10(value)); }
 
 std::string VersionText() { return TARNIX_VERSION_TEXT; }
 

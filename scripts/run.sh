@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds what is missing, then runs the main job: for now the example program
-# that evaluates the expressions given on the command line through the C
-# interface of libTarnix.so, or, with --server, the evaluation server.
+# Builds what is missing, then runs the main job: a Corvane script against a
+# trx_Server started for it in the background, stopped again at the end.
 #
-#   scripts/run.sh '2^3^2' 'sin(1)' '1/0'
-#   scripts/run.sh --var x=3 --fun f=x^2+1 'f*2'
-#   scripts/run.sh --server --port 6832      # trx_Server, headless, until Ctrl+C
+#   scripts/run.sh                              # InOut/Synt&Samp.txt
+#   scripts/run.sh my_script.txt --decimals 6   # any script, Corvane options after it
+#   scripts/run.sh --server --port 6832         # trx_Server alone, until Ctrl+C
+#   scripts/run.sh --eval '2^3^2' 'sin(1)'      # tarnix_eval: the library without a server
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
@@ -14,14 +14,50 @@ if [ ! -f "$build/build.ninja" ]; then
   "$root/scripts/setup.sh" >&2
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-if [ "${1:-}" = "--server" ]; then
-  shift
-  cmake --build "$build" -j2 --target trx_Server >/dev/null
-  exec "$build/server/trx_Server" --headless "$@"
-fi
-cmake --build "$build" -j2 --target tarnix_eval >/dev/null
+case "${1:-}" in
+  --server)
+    shift
+    cmake --build "$build" -j2 --target trx_Server >/dev/null
+    exec "$build/server/trx_Server" --headless "$@"
+    ;;
+  --eval)
+    shift
+    cmake --build "$build" -j2 --target tarnix_eval >/dev/null
+    exec "$build/examples/tarnix_eval" "$@"
+    ;;
+  -h | --help)
+    sed -n '2,8s/^# \{0,1\}//p' "$0"
+    exit 0
+    ;;
+esac
+cmake --build "$build" -j2 --target trx_Server Corvane >/dev/null
 
-if [ $# -eq 0 ]; then
-  set -- '1+2*3' '2^3^2' 'sin(1)' 'max(3;1;2)' '1/0'
+script="InOut/Synt&Samp.txt"
+if [ $# -gt 0 ] && [ "${1#-}" = "$1" ]; then
+  script="$1"
+  shift
 fi
-exec "$build/examples/tarnix_eval" "$@"
+# The samples refer to files in InOut/ of the current directory.
+if [ ! -e "$script" ] && [ -e "$root/$script" ]; then
+  cd "$root"
+fi
+
+log="$(mktemp)"
+"$build/server/trx_Server" --headless --port 0 --wan-host "" >"$log" 2>&1 &
+server=$!
+trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$log"' EXIT
+port=""
+for _ in $(seq 100); do
+  port="$(sed -n 's/.*Server created (Port \([0-9]*\))\..*/\1/p' "$log" | head -n 1)"
+  [ -n "$port" ] && break
+  kill -0 "$server" 2>/dev/null || break
+  sleep 0.05
+done
+if [ -z "$port" ]; then
+  echo "run.sh: the server did not start:" >&2
+  cat "$log" >&2
+  exit 2
+fi
+status=0
+"$build/client/Corvane" --run "$script" --port "$port" "$@" || status=$?
+exit "$status"

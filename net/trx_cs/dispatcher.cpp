@@ -12,6 +12,13 @@ namespace trx {
 namespace {
 
 std::string S(std::string_view cmd, int i) { return std::string(aux::FieldS(cmd, i)); }
+// An expression field: ";" (statistics arguments) travels as "|", which no
+// expression holds otherwise.
+std::string E(std::string_view cmd, int i) {
+  std::string text = S(cmd, i);
+  for (char& c : text) c = c == '|' ? ';' : c;
+  return text;
+}
 int32_t L(std::string_view cmd, int i) { return aux::FieldL(cmd, i); }
 double D(std::string_view cmd, int i) { return aux::FieldD(cmd, i); }
 std::string Int(int64_t v) { return std::to_string(v); }
@@ -48,7 +55,7 @@ std::string Dispatcher::EEvals(std::string_view cmd) {
   }
   x_.assign(static_cast<std::size_t>(count) + 1, 0.0);
   y_.assign(static_cast<std::size_t>(count) + 1, 0.0);
-  const int32_t r = api_.e_evals(S(cmd, 6).c_str(), D(cmd, 8), S(cmd, 10).c_str(), D(cmd, 12),
+  const int32_t r = api_.e_evals(E(cmd, 6).c_str(), D(cmd, 8), S(cmd, 10).c_str(), D(cmd, 12),
                                  count, x_.data(), y_.data(), info_.data());
   return "FUN;e_evals;ret;" + Int(r) + ";lng;" + Int(count) + ";";
 }
@@ -92,7 +99,7 @@ std::string Dispatcher::IntegrateCall(std::string_view cmd) {
   if (steps <= kMaxPoints) {
     const int32_t n = steps < INT32_MIN ? INT32_MIN : static_cast<int32_t>(steps);
     const int32_t method = S(cmd, 14) == "trap" ? 1 : 0;
-    r = api_.Integrate(S(cmd, 6).c_str(), D(cmd, 8), D(cmd, 10), n, method, S(cmd, 16).c_str(),
+    r = api_.Integrate(E(cmd, 6).c_str(), D(cmd, 8), D(cmd, 10), n, method, S(cmd, 16).c_str(),
                        &value);
   }
   return "FUN;Integrate;ret;" + Int(r) + ";dbl;" + aux::Fixed10(value) + ";";
@@ -104,13 +111,13 @@ Dispatcher::Outcome Dispatcher::Execute(std::string_view cmd, std::string& resul
       {"e_eval",
        [](Dispatcher&, const TarnixApi& api, std::string_view c) {
          double value = 0.0;
-         const int32_t r = api.e_eval(S(c, 6).c_str(), &value, L(c, 10));
+         const int32_t r = api.e_eval(E(c, 6).c_str(), &value, L(c, 10));
          return "FUN;e_eval;ret;" + Int(r) + ";dbl;" + aux::Fixed10(value) + ";";
        }},
       {"e_evals", [](Dispatcher& d, const TarnixApi&, std::string_view c) { return d.EEvals(c); }},
       {"lPoly_dydx",
        [](Dispatcher&, const TarnixApi& api, std::string_view c) {
-         const intptr_t text = api.lPoly_dydx(S(c, 6).c_str(), S(c, 8).c_str());
+         const intptr_t text = api.lPoly_dydx(E(c, 6).c_str(), S(c, 8).c_str());
          return "FUN;lPoly_dydx;ret;" + std::string(reinterpret_cast<const char*>(text)) + ";";
        }},
       {"aPrint", [](Dispatcher& d, const TarnixApi&, std::string_view c) { return d.Print(c); }},
@@ -170,7 +177,7 @@ Dispatcher::Outcome Dispatcher::Execute(std::string_view cmd, std::string& resul
        }},
       {"dSolve",
        [](Dispatcher&, const TarnixApi& api, std::string_view c) {
-         return "FUN;dSolve;dbl;" + aux::Fixed10(api.dSolve(S(c, 6).c_str(), S(c, 8).c_str())) +
+         return "FUN;dSolve;dbl;" + aux::Fixed10(api.dSolve(E(c, 6).c_str(), S(c, 8).c_str())) +
                 ";";
        }},
   };

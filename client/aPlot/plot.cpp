@@ -1,0 +1,102 @@
+#include "plot.h"
+
+#include <cmath>
+#include <limits>
+
+#include "../../AuxFunct/aux_funct.h"
+#include "../../net/trx_cli/trx_cli.h"
+#include "../../net/trx_cs/trx_cs.h"
+#include "../files.h"
+
+namespace corvane {
+namespace {
+
+std::string Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  return text;
+}
+
+std::string WithoutBrackets(std::string text) {
+  std::erase(text, '[');
+  std::erase(text, ']');
+  return text;
+}
+
+int RoundedSteps(double value) {
+  const double r = std::nearbyint(value);
+  if (!(r >= 0)) return 0;
+  return r > kMaxPlotSteps ? kMaxPlotSteps + 1 : static_cast<int>(r);
+}
+
+}  // namespace
+
+Plot ParsePlotLine(const std::string& line, int n) {
+  Plot plot;
+  plot.number = n;
+  const std::size_t eq = line.find('=');
+  plot.expr = eq == std::string::npos ? std::string() : Trim(std::string_view(line).substr(eq + 1));
+  const std::size_t open = line.find('(');
+  const std::size_t close = open == std::string::npos ? std::string::npos : line.find(')', open);
+  const std::string params = (open == std::string::npos || close == std::string::npos
+                                  ? std::string()
+                                  : line.substr(open + 1, close - open - 1)) +
+                             ";";
+  plot.from = aux::FieldD(params, 1);
+  plot.var = Lower(Trim(aux::FieldS(params, 2)));
+  plot.to = aux::FieldD(params, 3);
+  plot.steps = RoundedSteps(aux::FieldD(params, 4));
+  plot.file = WithoutBrackets(Trim(aux::FieldS(params, 5)));
+  return plot;
+}
+
+void ComputeSamples(Plot& plot, const std::string& expr, double from, const std::string& var,
+                    double to, int steps) {
+  const std::string e = expr.empty() ? plot.expr : expr;
+  const std::string v = var.empty() ? plot.var : var;
+  const double a = from == 0 ? plot.from : from;
+  const double b = to == 0 ? plot.to : to;
+  const int n = steps == 0 ? plot.steps : steps;
+  if (n < 0 || n > kMaxPlotSteps) {
+    trx::MessageBox("Plot: the number of steps must lie between 0 and 16777215.", "Corvane");
+    plot.x.assign(1, 0.0);
+    plot.y.assign(1, 0.0);
+    plot.x_min = plot.y_min = plot.x_max = plot.y_max = 0;
+    return;
+  }
+  plot.x.assign(static_cast<std::size_t>(n) + 1, 0.0);
+  plot.y.assign(static_cast<std::size_t>(n) + 1, 0.0);
+  double stats[5] = {0, 0, 0, 0, 0};
+  plot.error = trx_cli::e_evals(e.c_str(), a, v.c_str(), b, n, plot.x.data(), plot.y.data(), stats);
+  plot.x_min = stats[1];
+  plot.y_min = stats[2];
+  plot.x_max = stats[3];
+  plot.y_max = stats[4];
+}
+
+bool SavePlotData(const Plot& plot, const std::string& file_name) {
+  const std::string path = Resolve(file_name, ProgramDirectory());
+  std::string text = "Id\tX\tY\r\n";
+  for (std::size_t i = 0; i < plot.y.size(); ++i) {
+    if (plot.y[i] == std::numeric_limits<double>::infinity()) continue;
+    text += std::to_string(i) + "\t" + aux::Tidy(aux::Fixed10(plot.x[i])) + "\t" +
+            aux::Tidy(aux::Fixed10(plot.y[i])) + "\r\n";
+  }
+  if (WriteWholeFile(path, text)) return true;
+  trx::MessageBox("Error: can't write the file.\r\n" + path, "Corvane");
+  return false;
+}
+
+Plot PlotCommand(const std::string& line, int n) {
+  Plot plot = ParsePlotLine(line, n);
+  ComputeSamples(plot);
+  if (!plot.file.empty()) SavePlotData(plot, plot.file);
+  return plot;
+}
+
+}  // namespace corvane

@@ -1,0 +1,28 @@
+// The batch mode of Corvane: no window; the Output text goes to standard
+// output as it grows, the Messages text to standard error.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "interpreter.h"
+
+namespace corvane {
+
+class BatchInterface : public UserInterface {
+ public:
+  BatchInterface(std::FILE* out, std::FILE* messages) : out_(out), messages_(messages) {}
+
+  void ShowOutput(const std::string& text) override;
+  void ShowMessages(const std::string& text, bool errors) override;
+  void ClosePlots() override {}
+  void ShowPlot(const Plot&) override {}
+
+ private:
+  std::FILE* out_;
+  std::FILE* messages_;
+  std::size_t written_ = 0;  // how much of the Output text is out already
+};
+
+}  // namespace corvane

@@ -1,0 +1,110 @@
+#include "files.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "../net/trx_cs/trx_cs.h"
+
+namespace corvane {
+namespace {
+
+constexpr std::size_t kMaxFile = std::size_t{16} << 20;
+constexpr const char* kCrLf = "\r\n";
+
+std::string& Directory() {
+  static std::string directory = "./";
+  return directory;
+}
+
+void Box(const std::string& text) { trx::MessageBox(text, "Corvane"); }
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  return text;
+}
+
+}  // namespace
+
+void SetProgramDirectory(const std::string& directory) {
+  Directory() = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+}
+
+const std::string& ProgramDirectory() { return Directory(); }
+
+std::string InOutDirectory() { return ProgramDirectory() + "InOut/"; }
+
+std::string Resolve(const std::string& name, const std::string& base) {
+  return !name.empty() && name[0] == '/' ? name : base + name;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0 || static_cast<std::size_t>(size) > kMaxFile) return std::nullopt;
+  in.seekg(0);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  in.read(text.data(), size);
+  return in ? std::optional<std::string>(text) : std::nullopt;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+std::string FileText(const std::string& name, const std::string& mode, const std::string& text) {
+  const std::string path = Resolve(name, InOutDirectory());
+  const std::string m = Lower(mode);
+  if (m == "fileout") {
+    if (!WriteWholeFile(path, text))
+      Box("Error: can't write the file." + std::string(kCrLf) + path);
+    return {};
+  }
+  if (m != "fileinp") return {};
+  const std::optional<std::string> content = ReadWholeFile(path);
+  if (!content) {
+    Box("Error: Couldn't open the file!" + std::string(kCrLf) + path);
+    return {};
+  }
+  // Lines that begin with an apostrophe are comments; the rest are joined.
+  std::string joined;
+  std::istringstream lines(*content);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first != std::string::npos && line[first] == '\'') continue;
+    joined += line;
+  }
+  return joined;
+}
+
+std::optional<std::string> LoadInputFile(int mode) {
+  const std::string name = mode == 3 ? "Synt&Samp.txt" : "Input.txt";
+  const std::string path = InOutDirectory() + name;
+  std::optional<std::string> text = ReadWholeFile(path);
+  if (!text) {
+    Box(mode == 3
+            ? "Error: can't read the Synt&Samp.txt file." + std::string(kCrLf) + "file: " + path
+            : std::string("Error: can't read the Input.txt file."));
+  }
+  return text;
+}
+
+std::optional<std::string> LoadChosenFile(const std::string& path) {
+  std::optional<std::string> text = ReadWholeFile(path);
+  if (!text) Box("Error: can't read the file." + std::string(kCrLf) + "file: " + path);
+  return text;
+}
+
+bool SaveInputFile(const std::string& text) {
+  if (WriteWholeFile(InOutDirectory() + "Input.txt", text)) return true;
+  Box("Error: can't write the Input.txt file.");
+  return false;
+}
+
+}  // namespace corvane

@@ -1,0 +1,154 @@
+// Corvane: the user's program. Every library operation is a remote call to
+// a trx_Server. This build runs scripts in batch mode (--run); the windows
+// come with the desktop build.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "../AuxFunct/aux_funct.h"
+#include "../net/trx_cli/trx_cli.h"
+#include "../net/trx_cs/client.h"
+#include "batch.h"
+#include "files.h"
+#include "interpreter.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: Corvane --run SCRIPT [--host H] [--port N] [--decimals D] [--plot-png DIR] [--log]\n"
+    "\n"
+    "Runs a script against a trx_Server: one command per line (Expr = 1+2,\n"
+    "Var = a; 5, Matr = [A]; 2; 2; 1; 2; 3; 4, Integrate(0; 1; 100; trap; x) = x^2,\n"
+    "Plot(0; x; 6.28; 100; [sin.txt]) = sin(x), ...); see InOut/Synt&Samp.txt.\n"
+    "\n"
+    "  --run SCRIPT    the script file; its result blocks go to standard output,\n"
+    "                  the Messages text (\"No errors\", \"N errors found\") to\n"
+    "                  standard error\n"
+    "  --host H        the server's host, default 127.0.0.1\n"
+    "  --port N        the server's port, default 6832\n"
+    "  --decimals D    decimals of the numbers written, default 4\n"
+    "  --plot-png DIR  where plot pictures go (drawn by the desktop build; this\n"
+    "                  build writes the data files of Plot lines only)\n"
+    "  --log           copy the client's message log to standard error\n"
+    "  --version       print the version and exit\n"
+    "\n"
+    "Relative file names of the file commands lie in InOut/ under the current\n"
+    "directory; data files of Plot lines in the current directory.\n"
+    "Exit status: 0 no errors, 1 errors counted, 2 no server reached or a usage\n"
+    "or file problem.\n";
+
+struct Options {
+  std::string script;
+  std::string host = "127.0.0.1";
+  int port = 6832;
+  std::string decimals = "4";
+  std::string plot_png;
+  bool log = false;
+};
+
+int Usage(const char* problem) {
+  std::fprintf(stderr, "Corvane: %s\n\n%s", problem, kUsage);
+  return 2;
+}
+
+// 0 to go on; otherwise 1 + the exit status.
+int ParseOptions(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 1;
+    }
+    if (arg == "--version") {
+      std::printf("Corvane %s\n", aux::VersionText().c_str());
+      return 1;
+    }
+    if (arg == "--log") {
+      o.log = true;
+      continue;
+    }
+    if (!has_value) return 1 + Usage(("missing value after " + arg).c_str());
+    const std::string value = argv[++i];
+    if (arg == "--run") {
+      o.script = value;
+    } else if (arg == "--host") {
+      o.host = value;
+    } else if (arg == "--port") {
+      char* end = nullptr;
+      const long port = std::strtol(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || port < 1 || port > 65535) {
+        return 1 + Usage(("bad port: " + value).c_str());
+      }
+      o.port = static_cast<int>(port);
+    } else if (arg == "--decimals") {
+      o.decimals = value;
+    } else if (arg == "--plot-png") {
+      o.plot_png = value;
+    } else {
+      return 1 + Usage(("unknown option " + arg).c_str());
+    }
+  }
+  return 0;
+}
+
+std::string CurrentDirectory() {
+  char buf[4096];
+  return ::getcwd(buf, sizeof buf) != nullptr ? std::string(buf) + "/" : std::string("./");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const int stop = ParseOptions(argc, argv, options); stop != 0) return stop - 1;
+  if (options.script.empty()) {
+    std::fprintf(stderr,
+                 "Corvane: this build has no window; run a script with --run SCRIPT\n"
+                 "(see --help).\n");
+    return 2;
+  }
+  const std::optional<std::string> script = corvane::ReadWholeFile(options.script);
+  if (!script) {
+    std::fprintf(stderr, "Corvane: can't read the script %s\n", options.script.c_str());
+    return 2;
+  }
+  if (!options.plot_png.empty()) {
+    std::fprintf(stderr,
+                 "Corvane: plot pictures are drawn by the desktop build; this build writes "
+                 "the data files only.\n");
+  }
+
+  const bool log = options.log;
+  trx::SetLogSink([log](const std::string& line) {
+    if (log) std::fprintf(stderr, "%s\n", line.c_str());
+  });
+  trx::SetMessageBox([](const std::string& text, const std::string& title) {
+    std::string flat;
+    for (const char c : text) {
+      if (c != '\r') flat += c == '\n' ? ' ' : c;
+    }
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), flat.c_str());
+  });
+
+  trx::LogMsg("Library TarnixT.dll loaded succesfully.", "");
+  trx::LogMsg("Network initialized !", "");
+  corvane::SetProgramDirectory(CurrentDirectory());
+  if (trx::InitClient(options.host, options.port) == 0) {
+    std::fprintf(stderr, "Corvane: no server at %s:%d\n", options.host.c_str(), options.port);
+    return 2;
+  }
+  trx_cli::ShowMsgs(0);
+
+  corvane::BatchInterface ui(stdout, stderr);
+  corvane::Interpreter interpreter(ui);
+  const int errors = interpreter.Run(*script, options.decimals);
+
+  trx::LogMsg("Program will end.", "");
+  trx::Disconnect();
+  return errors == 0 ? 0 : 1;
+}
