@@ -72,6 +72,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
       o.log = true;
       continue;
     }
+    if (arg != "--run" && arg != "--host" && arg != "--port" && arg != "--decimals" &&
+        arg != "--plot-png") {
+      return 1 + Usage(("unknown option " + arg).c_str());
+    }
     if (!has_value) return 1 + Usage(("missing value after " + arg).c_str());
     const std::string value = argv[++i];
     if (arg == "--run") {
@@ -87,10 +91,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
       o.port = static_cast<int>(port);
     } else if (arg == "--decimals") {
       o.decimals = value;
-    } else if (arg == "--plot-png") {
-      o.plot_png = value;
     } else {
-      return 1 + Usage(("unknown option " + arg).c_str());
+      o.plot_png = value;
     }
   }
   return 0;

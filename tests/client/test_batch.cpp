@@ -1,0 +1,130 @@
+// Corvane --run as a user starts it: output streams, Messages text, log and
+// exit status, against a real trx_Server.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "server_process.h"
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class Batch : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = std::make_unique<server_test::ServerProcess>(); }
+  static void TearDownTestSuite() { server_.reset(); }
+
+  void SetUp() override {
+    char pattern[] = "/tmp/corvane_batch_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    directory_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(directory_); }
+
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(directory_ + "/" + name, std::ios::binary) << text;
+  }
+  std::string Read(const std::string& name) {
+    std::ifstream in(directory_ + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // Runs Corvane in the test's directory with arguments already quoted.
+  Outcome Corvane(const std::string& arguments) {
+    const std::string command =
+        "cd '" + directory_ + "' && '" CORVANE_FILE "' " + arguments + " >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read("out.txt"), Read("err.txt")};
+  }
+  std::string Port() const { return " --port " + std::to_string(server_->Port()); }
+
+  static std::unique_ptr<server_test::ServerProcess> server_;
+  std::string directory_;
+};
+
+std::unique_ptr<server_test::ServerProcess> Batch::server_;
+
+TEST_F(Batch, TheSamplesScriptRunsWithoutErrors) {
+  std::filesystem::copy(SAMPLES_DIR, directory_ + "/InOut");
+  const Outcome o = Corvane("--run 'InOut/Synt&Samp.txt'" + Port());
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.err, "No errors\n");
+  EXPECT_EQ(o.out.find("ERROR"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("Integral iFunction(0,1) => Number = 3.1416"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find(": aElemOrderEx = by Col\n"), std::string::npos) << o.out;
+  EXPECT_EQ(Read("InOut/plot_sample.txt").rfind("Id\tX\tY\r\n0\t-6.283\t", 0), 0u);
+  EXPECT_EQ(Read("InOut/derivative_result.txt"), "8*x^3 - 9*x^2 + 1");
+}
+
+TEST_F(Batch, ErrorsGiveStatusOneAndLinesEndInLineFeeds) {
+  Write("s.txt", "Expr = 1/0\r\nExpr = 1/4\r\n");
+  const Outcome o = Corvane("--run s.txt --decimals 2" + Port());
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "1 errors found\n");
+  EXPECT_EQ(o.out,
+            "Ln 1: Expression = 1/0:                     \n"
+            "       Result => ===>  ERROR n. = -9: Division by zero (eval)\n\n"
+            "Ln 2: Expression = 1/4:                     \n"
+            "       Result => Number = 0.25\n\n");
+}
+
+TEST_F(Batch, TheLogGoesToStandardError) {
+  Write("s.txt", "Expr = 1\n");
+  const Outcome o = Corvane("--run s.txt --log" + Port());
+  EXPECT_EQ(o.status, 0);
+  for (const char* line :
+       {"Client: Library TarnixT.dll loaded succesfully.\n", "Client: Network initialized !\n",
+        "Client: Connected to server... - (InitClient)\n",
+        "Client: Sent CMD: TLN;00000049;FUN;e_eval;str;1;dbl;00000000;lng;1; - (CliTransmitCmd)\n",
+        "Client: Program will end.\n", "No errors\n"}) {
+    EXPECT_NE(o.err.find(line), std::string::npos) << line << "\n" << o.err;
+  }
+}
+
+struct Refusal {
+  const char* what;
+  std::string arguments;
+  int status;
+  std::string message;
+};
+
+TEST_F(Batch, RefusesWhatItCannotRun) {
+  int closed_port = 0;
+  {
+    server_test::ServerProcess gone;
+    closed_port = gone.Port();
+  }
+  Write("s.txt", "Expr = 1\n");
+  const std::vector<Refusal> cases = {
+      {"no server", "--run s.txt --port " + std::to_string(closed_port), 2,
+       "Corvane: no server at 127.0.0.1:" + std::to_string(closed_port)},
+      {"no script", Port(), 2, "run a script with --run SCRIPT"},
+      {"missing script", "--run none.txt" + Port(), 2, "can't read the script none.txt"},
+      {"bad port", "--run s.txt --port 70000", 2, "bad port: 70000"},
+      {"unknown option", "--run s.txt --colour", 2, "unknown option --colour"},
+      {"missing value", "--run", 2, "missing value after --run"},
+  };
+  for (const Refusal& c : cases) {
+    const Outcome o = Corvane(c.arguments);
+    EXPECT_EQ(o.status, c.status) << c.what;
+    EXPECT_NE(o.err.find(c.message), std::string::npos) << c.what << ": " << o.err;
+    EXPECT_EQ(o.out, "") << c.what;
+  }
+  const Outcome help = Corvane("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: Corvane --run SCRIPT", 0), 0u);
+}
+
+}  // namespace
