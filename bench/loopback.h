@@ -1,0 +1,27 @@
+// Loopback helpers of the network benchmarks: a trx_Server started for the
+// run, raw connections to it, and the peer every remote call is measured
+// against, a 50-byte ping-pong with a thread of this program.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+
+namespace bench {
+
+int Connect(int port);
+bool ReadExactly(int fd, char* buffer, std::size_t n);
+
+// trx_Server on a free port, its log thrown away; stopped at exit.
+struct ServerChild {
+  int pid = -1;
+  int port = 0;
+  ServerChild();
+  ~ServerChild();
+};
+ServerChild& Server();
+
+// Registered as "ping_pong_50_bytes" by the programs that use it.
+void PingPong(benchmark::State& state);
+
+}  // namespace bench
