@@ -90,7 +90,7 @@ int SendByte(Connection& conn, uint8_t byte, std::string_view label) {
 int ReceiveBytes(Connection& conn, void* buffer, std::size_t length) {
   auto* out = static_cast<char*>(buffer);
   std::size_t got = std::min(length, conn.inbox.size());
-  std::memcpy(out, conn.inbox.data(), got);
+  if (got > 0) std::memcpy(out, conn.inbox.data(), got);
   conn.inbox.erase(0, got);
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kWaitMs);
   while (got < length && !conn.closed) {
