@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "../net/trx_cs/trx_cs.h"
+#include "text.h"
 
 namespace corvane {
 namespace {
@@ -17,11 +18,6 @@ std::string& Directory() {
 }
 
 void Box(const std::string& text) { trx::MessageBox(text, "Corvane"); }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  return text;
-}
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "../AuxFunct/aux_funct.h"
 #include "../net/trx_cli/trx_cli.h"
 #include "files.h"
+#include "text.h"
 
 namespace corvane {
 namespace {
@@ -17,25 +18,8 @@ constexpr const char* kCrLf = "\r\n";
 const std::string kDefaultTag(20, ' ');
 constexpr const char* kResult = "       Result => ";
 
-std::string Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  return text;
-}
-
 std::string WithoutApostrophes(std::string text) {
   std::erase(text, '\'');
-  return text;
-}
-
-std::string WithoutBrackets(std::string text) {
-  std::erase(text, '[');
-  std::erase(text, ']');
   return text;
 }
 

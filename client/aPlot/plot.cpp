@@ -7,26 +7,10 @@
 #include "../../net/trx_cli/trx_cli.h"
 #include "../../net/trx_cs/trx_cs.h"
 #include "../files.h"
+#include "../text.h"
 
 namespace corvane {
 namespace {
-
-std::string Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  return text;
-}
-
-std::string WithoutBrackets(std::string text) {
-  std::erase(text, '[');
-  std::erase(text, ']');
-  return text;
-}
 
 int RoundedSteps(double value) {
   const double r = std::nearbyint(value);
