@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "interpreter.h"
@@ -17,7 +18,12 @@ class BatchInterface : public UserInterface {
   void ShowOutput(const std::string& text) override;
   void ShowMessages(const std::string& text, bool errors) override;
   void ClosePlots() override {}
-  void ShowPlot(const Plot&) override {}
+  void ShowPlot(const Plot& plot) override {
+    if (on_plot) on_plot(plot);
+  }
+
+  // What becomes of a plot (its picture, with --plot-png).
+  std::function<void(const Plot&)> on_plot;
 
  private:
   std::FILE* out_;

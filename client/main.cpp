@@ -1,27 +1,36 @@
 // Corvane: the user's program. Every library operation is a remote call to
-// a trx_Server. This build runs scripts in batch mode (--run); the windows
-// come with the desktop build.
+// a trx_Server. With --run it runs a script without a window; otherwise it
+// opens its windows.
 #include <unistd.h>
+
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "../AuxFunct/aux_funct.h"
 #include "../net/trx_cli/trx_cli.h"
 #include "../net/trx_cs/client.h"
+#include "aPlot/plot_image_qt.h"
 #include "batch.h"
+#include "desktop_qt.h"
 #include "files.h"
 #include "interpreter.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: Corvane --run SCRIPT [--host H] [--port N] [--decimals D] [--plot-png DIR] [--log]\n"
+    "usage: Corvane [--run SCRIPT] [--host H] [--port N] [--decimals D] [--plot-png DIR] [--log]\n"
     "\n"
-    "Runs a script against a trx_Server: one command per line (Expr = 1+2,\n"
+    "Without --run: the main window and the Client/Server window, whose\n"
+    "Connect / Listen button connects to the server named by --host and --port.\n"
+    "\n"
+    "With --run: runs a script against a trx_Server: one command per line (Expr = 1+2,\n"
     "Var = a; 5, Matr = [A]; 2; 2; 1; 2; 3; 4, Integrate(0; 1; 100; trap; x) = x^2,\n"
     "Plot(0; x; 6.28; 100; [sin.txt]) = sin(x), ...); see InOut/Synt&Samp.txt.\n"
     "\n"
@@ -31,8 +40,8 @@ constexpr const char* kUsage =
     "  --host H        the server's host, default 127.0.0.1\n"
     "  --port N        the server's port, default 6832\n"
     "  --decimals D    decimals of the numbers written, default 4\n"
-    "  --plot-png DIR  where plot pictures go (drawn by the desktop build; this\n"
-    "                  build writes the data files of Plot lines only)\n"
+    "  --plot-png DIR  with --run: draw each plot into DIR/aPlot_N.png as its\n"
+    "                  window would show it\n"
     "  --log           copy the client's message log to standard error\n"
     "  --version       print the version and exit\n"
     "\n"
@@ -109,20 +118,31 @@ int main(int argc, char** argv) {
   Options options;
   if (const int stop = ParseOptions(argc, argv, options); stop != 0) return stop - 1;
   if (options.script.empty()) {
-    std::fprintf(stderr,
-                 "Corvane: this build has no window; run a script with --run SCRIPT\n"
-                 "(see --help).\n");
-    return 2;
+    if (!corvane::DisplayAvailable()) {
+      std::fprintf(stderr,
+                   "Corvane: no display to open the windows on; run a script with --run SCRIPT\n"
+                   "(see --help).\n");
+      return 2;
+    }
+    corvane::DesktopOptions desktop;
+    desktop.host = options.host;
+    desktop.port = options.port;
+    desktop.decimals = options.decimals;
+    desktop.log = options.log;
+    return corvane::RunDesktop(argc, argv, desktop);
   }
   const std::optional<std::string> script = corvane::ReadWholeFile(options.script);
   if (!script) {
     std::fprintf(stderr, "Corvane: can't read the script %s\n", options.script.c_str());
     return 2;
   }
+  // Plot pictures need fonts, hence a GUI application, which needs no display.
+  std::unique_ptr<QGuiApplication> painter_app;
   if (!options.plot_png.empty()) {
-    std::fprintf(stderr,
-                 "Corvane: plot pictures are drawn by the desktop build; this build writes "
-                 "the data files only.\n");
+    if (!corvane::DisplayAvailable()) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    painter_app = std::make_unique<QGuiApplication>(argc, argv);
+    std::error_code error;
+    std::filesystem::create_directories(options.plot_png, error);
   }
 
   const bool log = options.log;
@@ -147,10 +167,18 @@ int main(int argc, char** argv) {
   trx_cli::ShowMsgs(0);
 
   corvane::BatchInterface ui(stdout, stderr);
+  if (painter_app) {
+    ui.on_plot = [dir = options.plot_png](const corvane::Plot& plot) {
+      const std::string path = dir + "/aPlot_" + std::to_string(plot.number) + ".png";
+      if (!corvane::SavePlotPng(plot, path)) {
+        std::fprintf(stderr, "Corvane: can't write the plot picture %s\n", path.c_str());
+      }
+    };
+  }
   corvane::Interpreter interpreter(ui);
   const int errors = interpreter.Run(*script, options.decimals);
 
-  trx::LogMsg("Program will end.", "");
+  trx::LogMsg("Program will end.", "TerminateProgram");
   trx::Disconnect();
   return errors == 0 ? 0 : 1;
 }

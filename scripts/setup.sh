@@ -12,6 +12,8 @@ packages=(
   clang libclang-rt-14-dev  # the libFuzzer target
   locales                 # the comma-decimal locale of the locale test
   libcurl4-openssl-dev    # the server's public-address lookup
+  qt6-base-dev            # the windows of both programs, Qt Test
+  fontconfig fonts-dejavu-core fonts-liberation  # "Courier New" and "Verdana" substitutes
 )
 
 missing=()

@@ -1,7 +1,7 @@
 // trx_Server: loads libTarnix.so and executes the library calls that
-// clients send over TCP. This build runs headless: no window, listening at
-// once, every log line on standard output; SIGINT and SIGTERM end it as
-// the End button does.
+// clients send over TCP. With a display it runs its window
+// (server_window.h); headless it listens at once and writes every log line
+// on standard output. SIGINT and SIGTERM end it as the End button does.
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -17,6 +17,7 @@
 #include "../AuxFunct/aux_funct.h"
 #include "../net/trx_cs/server.h"
 #include "library.h"
+#include "server_window.h"
 
 namespace {
 
@@ -25,12 +26,15 @@ constexpr const char* kUsage =
     "                  [--wan-host HOST] [--accept-files]\n"
     "\n"
     "Loads libTarnix.so and executes the library calls that clients (Corvane)\n"
-    "send over TCP. Every step is logged on standard output.\n"
+    "send over TCP. With a display it shows its Client/Server window, whose\n"
+    "Connect / Listen button starts listening and whose log shows every step\n"
+    "(also written to standard output); without one (or with --headless) it\n"
+    "listens at once and logs every step on standard output.\n"
     "\n"
-    "  --headless        no window: listen at once (this build is always headless)\n"
+    "  --headless        no window: listen at once, log on standard output\n"
     "  --port N          the TCP port, default 6832; 0 picks a free port, which\n"
     "                    the line \"Server created (Port N).\" names\n"
-    "  --listen          listen at start (what the headless server always does)\n"
+    "  --listen          press Connect / Listen at start (headless: always)\n"
     "  --bind ADDR       listen on this local IPv4 address only (default: all)\n"
     "  --library PATH    the library file (default: libTarnix.so next to the\n"
     "                    program, then the standard search)\n"
@@ -46,6 +50,8 @@ constexpr const char* kUsage =
 struct Options {
   trx::ServerOptions server;
   std::string library;
+  bool headless = false;
+  bool listen = false;
 };
 
 bool ParsePort(const char* text, int& port) {
@@ -67,8 +73,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--version") {
       std::printf("trx_Server %s\n", aux::VersionText().c_str());
       return -1;
-    } else if (arg == "--headless" || arg == "--listen") {
-      // The window comes with the desktop build; this one always listens at once.
+    } else if (arg == "--headless") {
+      options.headless = true;
+    } else if (arg == "--listen") {
+      options.listen = true;
     } else if (arg == "--port" && has_value) {
       if (!ParsePort(argv[++i], options.server.port)) {
         std::fprintf(stderr, "trx_Server: --port takes a number from 0 to 65535, not '%s'\n",
@@ -137,9 +145,15 @@ int main(int argc, char** argv) {
     trx::LogMsg(title + ": " + text, "MsgBox");
   });
 
+  trx::Server server(library.api, options.server);
+  if (!options.headless && server::DisplayAvailable()) {
+    const int status =
+        server::RunWindow(argc, argv, server, options.server.port, options.listen, signals);
+    curl_global_cleanup();
+    return status;
+  }
   trx::LogMsg("Library Tarnix.dll loaded succesfully.", "");
   trx::LogMsg("Network initialized !", "");
-  trx::Server server(library.api, options.server);
   if (server.InitServer() == 0) return 1;
 
   while (!server.EndRequested()) {

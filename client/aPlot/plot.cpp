@@ -83,4 +83,42 @@ Plot PlotCommand(const std::string& line, int n) {
   return plot;
 }
 
+namespace {
+
+double Span(double low, double high) {
+  const double span = high - low;
+  return span != 0 && std::isfinite(span) ? span : 1.0;
+}
+
+std::string ReadOut(double value) {
+  return aux::Tidy(aux::FixedText(value, std::fabs(value) <= 100 ? 4 : 0));
+}
+
+}  // namespace
+
+double PlotScale::Column(double x) const { return (x - x_min) * width / Span(x_min, x_max); }
+double PlotScale::Row(double y) const {
+  return CurveRows() - (y - y_min) * CurveRows() / Span(y_min, y_max);
+}
+double PlotScale::XAt(double column) const { return x_min + column * Span(x_min, x_max) / width; }
+double PlotScale::YAt(double row) const {
+  return y_min + (CurveRows() - row) * Span(y_min, y_max) / CurveRows();
+}
+
+PlotScale ScaleOf(const Plot& plot, int width, int height) {
+  PlotScale scale;
+  scale.x_min = plot.x_min;
+  scale.x_max = plot.x_max;
+  scale.y_min = plot.y_min;
+  scale.y_max = plot.y_max;
+  scale.width = width > 0 ? width : 1;
+  scale.height = height > 0 ? height : 1;
+  return scale;
+}
+
+std::string CoordText(const PlotScale& scale, int column, int row) {
+  if (column < 0 || row < 0) return "MousePos: out of window";
+  return "Coord: " + ReadOut(scale.XAt(column)) + ", " + ReadOut(scale.YAt(row));
+}
+
 }  // namespace corvane

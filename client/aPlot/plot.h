@@ -39,4 +39,27 @@ bool SavePlotData(const Plot& plot, const std::string& file_name);
 // PlotCommand without the window: parse, compute, and write the data file.
 Plot PlotCommand(const std::string& line, int n);
 
+// The mapping between values and the pixels of a plot image width x height
+// pixels large: x from the left edge to the right one, y from the row 20
+// pixels above the bottom (a strip kept for the labels) up to the top row.
+// A range of zero width counts as one unit wide.
+struct PlotScale {
+  double x_min = 0, x_max = 1, y_min = 0, y_max = 1;
+  int width = 1;
+  int height = 1;
+
+  double Column(double x) const;
+  double Row(double y) const;
+  double XAt(double column) const;  // the exact inverses
+  double YAt(double row) const;
+  int CurveRows() const { return height > 20 ? height - 20 : 1; }
+};
+inline constexpr int kLabelStrip = 20;
+PlotScale ScaleOf(const Plot& plot, int width, int height);
+
+// The mouse read-out of a pixel: "Coord: x, y", each with 4 decimals up to a
+// magnitude of 100 and 0 beyond, tidied; "MousePos: out of window" for a
+// negative coordinate.
+std::string CoordText(const PlotScale& scale, int column, int row);
+
 }  // namespace corvane

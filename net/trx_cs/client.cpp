@@ -13,7 +13,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "../../AuxFunct/aux_funct.h"
 
@@ -193,6 +195,29 @@ int CliTransmitCmd(const std::string& cmd) {
   WaitForByte(c.ConnectionID, kACK, "");
   if (c.ConnectionID.closed) LoseServer("CliTransmitCmd");
   return 0;
+}
+
+bool CheckConnection() {
+  ClientState& c = Client();
+  if (c.ClientConnected == 0) return false;
+  char byte = 0;
+  const ssize_t n = ::recv(c.ConnectionID.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    LoseServer("EventsLoopCli");
+    return false;
+  }
+  return true;
+}
+
+void TerminateProgram(const std::function<bool()>& close_server) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (Client().ClientConnected != 0 && close_server && close_server()) {
+    LogMsg("Closing Server remotely", "TerminateProgram");
+    CliTransmitCmd(FrameMessage("FUN;ServerEnd;"));
+    LogMsg("ServerEnd", "TerminateProgram");
+  }
+  LogMsg("Program will end.", "TerminateProgram");
+  Disconnect();
 }
 
 std::string CliReceiveRes(int* status, std::string_view name, const Blocks& blocks) {

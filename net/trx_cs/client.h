@@ -6,6 +6,7 @@
 #error "client.h belongs to the client build of trx_cs"
 #endif
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,15 @@ int CliTransmitCmd(const std::string& cmd);
 // The body of the result of the call named name (everything after the
 // 13-byte header); status 0 complete, -1 not connected, -2 short or missing.
 std::string CliReceiveRes(int* status, std::string_view name, const Blocks& blocks = {});
+
+// The idle poll between calls: notices a server that has closed the
+// connection (pending data is left unread). False when not connected.
+bool CheckConnection();
+
+// The orderly end of the client program: if connected and close_server()
+// says yes, the server is ended remotely; then "Program will end." and the
+// connection closed.
+void TerminateProgram(const std::function<bool()>& close_server);
 
 // The largest block a client takes: e_evals points and matrix elements.
 inline constexpr std::size_t kMaxBlockDoubles = 16777216;

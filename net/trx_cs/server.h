@@ -82,6 +82,8 @@ class Server {
   bool EndRequested() const { return end_requested_; }
   void RequestEnd() { end_requested_ = true; }
   int Port() const { return port_; }
+  // The port the next InitServer listens on (the window's port field).
+  void SetPort(int port) { options_.port = port; }
 
  private:
   void Accept();

@@ -44,7 +44,9 @@ class Batch : public ::testing::Test {
   // Runs Corvane in the test's directory with arguments already quoted.
   Outcome Corvane(const std::string& arguments) {
     const std::string command =
-        "cd '" + directory_ + "' && '" CORVANE_FILE "' " + arguments + " >out.txt 2>err.txt";
+        "cd '" + directory_ +
+        "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" CORVANE_FILE "' " +
+        arguments + " >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read("out.txt"), Read("err.txt")};
   }
@@ -88,7 +90,7 @@ TEST_F(Batch, TheLogGoesToStandardError) {
        {"Client: Library TarnixT.dll loaded succesfully.\n", "Client: Network initialized !\n",
         "Client: Connected to server... - (InitClient)\n",
         "Client: Sent CMD: TLN;00000049;FUN;e_eval;str;1;dbl;00000000;lng;1; - (CliTransmitCmd)\n",
-        "Client: Program will end.\n", "No errors\n"}) {
+        "Client: Program will end. - (TerminateProgram)\n", "No errors\n"}) {
     EXPECT_NE(o.err.find(line), std::string::npos) << line << "\n" << o.err;
   }
 }
@@ -124,7 +126,7 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
   }
   const Outcome help = Corvane("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("usage: Corvane --run SCRIPT", 0), 0u);
+  EXPECT_EQ(help.out.rfind("usage: Corvane [--run SCRIPT]", 0), 0u);
 }
 
 }  // namespace

@@ -16,13 +16,15 @@
 
 namespace server_test {
 
-ServerProcess::ServerProcess(std::vector<std::string> extra, bool wait_for_port) {
+ServerProcess::ServerProcess(std::vector<std::string> extra, bool wait_for_port, bool headless) {
   int pipe_fds[2];
   if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
   std::vector<std::string> args = {TRX_SERVER_FILE, "--headless", "--port", "0", "--wan-host", ""};
+  if (!headless) args.erase(args.begin() + 1);
   args.insert(args.end(), extra.begin(), extra.end());
   pid_ = ::fork();
   if (pid_ == 0) {
+    if (!headless) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::dup2(pipe_fds[1], STDOUT_FILENO);
     ::dup2(pipe_fds[1], STDERR_FILENO);
     ::close(pipe_fds[0]);

@@ -15,7 +15,9 @@ class ServerProcess {
  public:
   // Starts trx_Server --headless --port 0 --wan-host "" plus extra arguments,
   // and waits for its "Server created (Port N)." line (unless it fails first).
-  explicit ServerProcess(std::vector<std::string> extra = {}, bool wait_for_port = true);
+  // Without headless the server runs its window on Qt's offscreen platform.
+  explicit ServerProcess(std::vector<std::string> extra = {}, bool wait_for_port = true,
+                         bool headless = true);
   ~ServerProcess();
 
   int Port() const { return port_; }

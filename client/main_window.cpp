@@ -1,0 +1,398 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include "../AuxFunct/aux_funct.h"
+#include "../net/trx_cli/trx_cli.h"
+#include "../net/trx_cs/cs_window.h"
+#include "about_window.h"
+#include "files.h"
+
+namespace corvane {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Texts composed with CR LF show in the editors with one line break.
+QString Lines(const std::string& text) {
+  QString out = Q(text);
+  out.remove(QLatin1Char('\r'));
+  return out;
+}
+
+const QString kFilePattern = QStringLiteral("Text (*.txt);;All files (*)");
+
+QFont Courier() {
+  QFont font(QStringLiteral("Courier New"));
+  font.setPointSize(10);
+  font.setStyleHint(QFont::Monospace);
+  return font;
+}
+
+QPlainTextEdit* Editor(QWidget* parent, int x, int y, int w, int h) {
+  auto* editor = new QPlainTextEdit(parent);
+  editor->setGeometry(x, y, w, h);
+  editor->setFont(Courier());
+  editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+  return editor;
+}
+
+// A read-only line-number column beside its box, right-aligned, following
+// the box's scrolling.
+QPlainTextEdit* Numbers(QWidget* parent, int x, int y, int w, int h, QPlainTextEdit* box) {
+  auto* numbers = Editor(parent, x, y, w, h);
+  numbers->setReadOnly(true);
+  numbers->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  numbers->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  numbers->setFocusPolicy(Qt::NoFocus);
+  numbers->setFrameStyle(QFrame::NoFrame);
+  QTextOption option = numbers->document()->defaultTextOption();
+  option.setAlignment(Qt::AlignRight);
+  numbers->document()->setDefaultTextOption(option);
+  numbers->setPlainText(QStringLiteral("1"));
+  // The box scrolls itself without always telling its scroll bar's
+  // listeners; every repaint request of the box brings the numbers in step,
+  // and so does a late layout of the numbers themselves.
+  const auto follow = [numbers, box] {
+    if (numbers->verticalScrollBar()->value() != box->verticalScrollBar()->value()) {
+      numbers->verticalScrollBar()->setValue(box->verticalScrollBar()->value());
+    }
+  };
+  QObject::connect(box, &QPlainTextEdit::updateRequest, numbers, follow);
+  QObject::connect(box->verticalScrollBar(), &QScrollBar::valueChanged, numbers, follow);
+  QObject::connect(numbers->verticalScrollBar(), &QScrollBar::rangeChanged, numbers, follow);
+  return numbers;
+}
+
+QString NumberLines(int count) {
+  QString text;
+  for (int i = 1; i <= count; ++i) {
+    if (i > 1) text += QLatin1Char('\n');
+    text += QString::number(i);
+  }
+  return text;
+}
+
+bool IsArrow(int key) {
+  return key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
+}
+
+// The characters after which the typed line is coloured again and its help
+// shown: a blank, "0" to "Z", "a" to "z", "'", "(", ")", "=".
+bool ColoursLine(const QString& typed) {
+  if (typed.size() != 1) return false;
+  const char16_t c = typed.at(0).unicode();
+  return c == ' ' || (c >= '0' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '\'' || c == '(' ||
+         c == ')' || c == '=';
+}
+
+}  // namespace
+
+std::string ProgramName() { return "Corvane"; }
+
+std::string ClearAllHeaderText() {
+  return "'" + ProgramName() + ": Expressions Evaluator\r\n'Version: " + aux::VersionText() +
+         "\r\n'Calculates and plots expressions, polynomials, integrals, matrices\r\n'" +
+         std::string(62, '-') + "\r\n";
+}
+
+Dialogs QtDialogs(QWidget* parent) {
+  Dialogs d;
+  d.message = [parent](const std::string& text, const std::string& title) {
+    QMessageBox::information(parent, Q(title), Lines(text));
+  };
+  d.question = [parent](const std::string& text, const std::string& title) {
+    return QMessageBox::question(parent, Q(title), Lines(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
+  d.open_file = [parent](const std::string& title) -> std::optional<std::string> {
+    const QString name = QFileDialog::getOpenFileName(parent, Q(title), QString(), kFilePattern);
+    if (name.isEmpty()) return std::nullopt;
+    return name.toStdString();
+  };
+  return d;
+}
+
+MainWindow::MainWindow(Dialogs dialogs)
+    : dialogs_(std::move(dialogs)), interpreter_(*this), plots_(this) {
+  setWindowTitle(Q("Expression Evaluator (based on library Tarnix.dll - " + ProgramName() + " " +
+                   aux::VersionText() + " for Linux)"));
+  setWindowIcon(ProgramIcon());
+  setFixedSize(805, 683);
+  move(0, 14);
+  BuildControls();
+  ConnectControls();
+}
+
+void MainWindow::BuildControls() {
+  auto* header = new QLabel(this);
+  header->setGeometry(5, 0, 1000, 30);
+  header->setText(Q(ProgramName() + ": an expressions evaluator based on the library Tarnix.dll, "
+                                    "every calculation done by a trx_Server.\nClick on Samples "
+                                    "for a use examples and Syntax for more info. Click 'Evaluate' "
+                                    "button to evaluate expressions."));
+  auto* input_label = new QLabel(QStringLiteral("     #  Input:"), this);
+  input_label->setGeometry(10, 30, 135, 15);
+  input_ = Editor(this, 35, 45, 770, 250);
+  auto* output_label = new QLabel(QStringLiteral("     #  Output"), this);
+  output_label->setGeometry(10, 320, 80, 15);
+  output_ = Editor(this, 35, 335, 770, 210);
+  input_numbers_ = Numbers(this, 0, 45, 35, 250, input_);
+  output_numbers_ = Numbers(this, 0, 335, 35, 210, output_);
+  help_ = new QPlainTextEdit(QStringLiteral("In line help"), this);
+  help_->setGeometry(100, 297, 690, 32);
+  help_->setReadOnly(true);
+  help_->setFocusPolicy(Qt::NoFocus);
+  help_->setStyleSheet(
+      QStringLiteral("QPlainTextEdit { color: rgb(146,145,254); "
+                     "background-color: rgb(255,255,145); }"));
+  input_colours_ = new txthl::InputHighlighter(input_->document());
+  output_colours_ = new txthl::OutputHighlighter(output_->document());
+
+  struct ButtonSpec {
+    int number;
+    const char* text;
+    int x, y, w, h;
+    const char* tip;
+  };
+  const ButtonSpec buttons[] = {
+      {8, "Evaluate", 5, 555, 115, 25, "Evaluate expressions in the Input textbox"},
+      {10, "Clear all", 600, 645, 90, 25, "Clear Input and Output text boxes"},
+      {11, "Syntax && Samples", 500, 555, 90, 25, "Load Syntax & Samples file into Input textbox"},
+      {12, "Open file...", 500, 585, 90, 25, ""},
+      {13, "About", 700, 585, 90, 25, "Show program about box"},
+      {14, "About DLL", 700, 615, 90, 25, "Show DLL library about box"},
+      {15, "End", 700, 645, 90, 25, "Terminate program"},
+      {16, "Load Input file", 600, 585, 90, 25, ""},
+      {17, "Save Input file", 600, 615, 90, 25, ""},
+      {18, "Pick File...", 600, 555, 90, 25,
+       "Show open file box to select a file name to import into the Input box"},
+  };
+  for (const ButtonSpec& b : buttons) {
+    auto* button = new QPushButton(QString::fromUtf8(b.text), this);
+    button->setGeometry(b.x, b.y, b.w, b.h);
+    if (*b.tip != '\0') button->setToolTip(QString::fromUtf8(b.tip));
+    controls_[b.number] = button;
+  }
+  static_cast<QPushButton*>(controls_[8])->setDefault(true);
+
+  messages_ = new QLabel(QStringLiteral("Messages"), this);
+  messages_->setGeometry(5, 585, 115, 20);
+  messages_->setFrameStyle(QFrame::Box | QFrame::Plain);
+  messages_->setToolTip(QStringLiteral("Show if Evaluation encoutered how many errors"));
+  controls_[9] = messages_;
+
+  auto* frame = new QGroupBox(QStringLiteral("Special settings:"), this);
+  frame->setGeometry(140, 550, 340, 125);
+  controls_[19] = frame;
+  auto* reset = new QPushButton(QStringLiteral("Reset Equation Parser"), this);
+  reset->setGeometry(150, 565, 160, 20);
+  reset->setToolTip(
+      QStringLiteral("Reset the expression parser engine (variables, functions, matrices,...)"));
+  controls_[20] = reset;
+  levels_ = new QButtonGroup(this);
+  const char* level_texts[] = {"No Messages (=0)", "Show Error Messages (=1)",
+                               "Show Debug Messages (=2)", "Show All Messages (=3)"};
+  for (int i = 0; i < 4; ++i) {
+    auto* option = new QRadioButton(QString::fromUtf8(level_texts[i]), this);
+    option->setGeometry(150, 590 + 20 * i, 160, 15);
+    levels_->addButton(option, i);
+    controls_[21 + i] = option;
+  }
+  decimals_ = new QLineEdit(QStringLiteral("4"), this);
+  decimals_->setGeometry(340, 585, 50, 20);
+  decimals_->setAlignment(Qt::AlignCenter);
+  controls_[25] = decimals_;
+  auto* decimals_label = new QLabel(QStringLiteral("decimals"), this);
+  decimals_label->setGeometry(340, 565, 135, 15);
+  trx::FitTexts(this);
+}
+
+void MainWindow::ConnectControls() {
+  auto on = [this](int number, auto action) {
+    connect(static_cast<QPushButton*>(controls_[number]), &QPushButton::clicked, this, action);
+  };
+  on(8, [this] { Evaluate(); });
+  // Evaluate answers the right button as well.
+  controls_[8]->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(controls_[8], &QWidget::customContextMenuRequested, this, [this] { Evaluate(); });
+  on(10, [this] { ClearAll(); });
+  on(11, [this] {
+    ShowFile(3);
+    output_->clear();
+    trx_cli::ReSetDuZuradi();
+  });
+  on(12, [this] { ShowFile(4); });
+  on(13, [this] { AboutBox(); });
+  on(14, [] { trx_cli::aAbout(0); });
+  on(15, [this] { close(); });
+  on(16, [this] { ShowFile(0); });
+  on(17, [this] { ShowFile(1); });
+  on(18, [this] { PickFile(); });
+  on(20, [] { trx_cli::ReSetDuZuradi(); });
+  connect(levels_, &QButtonGroup::idClicked, this, [](int level) { trx_cli::ShowMsgs(level); });
+  connect(input_->document(), &QTextDocument::blockCountChanged, this,
+          [this] { RefreshLineNumbers(); });
+  connect(output_->document(), &QTextDocument::blockCountChanged, this,
+          [this] { RefreshLineNumbers(); });
+  input_->installEventFilter(this);
+  input_->viewport()->installEventFilter(this);
+}
+
+QWidget* MainWindow::Control(int number) const {
+  const auto it = controls_.find(number);
+  return it != controls_.end() ? it->second : nullptr;
+}
+
+void MainWindow::Message(const std::string& text) { dialogs_.message(text, "Corvane"); }
+
+void MainWindow::Evaluate() {
+  if (running_) return;  // a second press while a run is in progress
+  running_ = true;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  RefreshLineNumbers();
+  interpreter_.Run(input_->toPlainText().toStdString(), decimals_->text().toStdString());
+  RefreshLineNumbers();
+  input_->moveCursor(QTextCursor::Start);
+  QApplication::restoreOverrideCursor();
+  running_ = false;
+}
+
+void MainWindow::ShowOutput(const std::string& text) {
+  output_->setPlainText(Lines(text));
+  output_->moveCursor(QTextCursor::End);
+  output_->viewport()->repaint();  // the blocks appear one by one
+}
+
+void MainWindow::ShowMessages(const std::string& text, bool errors) {
+  messages_->setText(Q(text));
+  messages_->setStyleSheet(errors ? QStringLiteral("QLabel { color: rgb(255,255,255); "
+                                                   "background-color: rgb(255,0,0); }")
+                                  : QString());
+}
+
+void MainWindow::ClosePlots() { plots_.CloseAll(); }
+
+void MainWindow::ShowPlot(const Plot& plot) { plots_.Open(plot); }
+
+void MainWindow::ClearAll() {
+  input_->setPlainText(Lines(ClearAllHeaderText()));
+  output_->setPlainText(QStringLiteral("- - -"));
+  trx_cli::ReSetDuZuradi();
+}
+
+void MainWindow::ShowFile(int mode) {
+  std::optional<std::string> text;
+  if (mode == 0 || mode == 3) {
+    text = LoadInputFile(mode);
+  } else if (mode == 1) {
+    SaveInputFile(input_->toPlainText().toStdString());
+    return;
+  } else if (mode == 4) {
+    const std::optional<std::string> path = dialogs_.open_file("Open File");
+    if (!path) {
+      Message("Operation cancelled by user.");
+      return;
+    }
+    text = LoadChosenFile(*path);
+  }
+  if (text) input_->setPlainText(Lines(*text));  // the highlighter colours it all
+}
+
+void MainWindow::PickFile() {
+  const std::optional<std::string> path = dialogs_.open_file("File name to insert");
+  if (!path) return;
+  QString name = Q(*path);
+  if (dialogs_.question("Path relative to program location?", "Corvane Question")) {
+    const QString directory = Q(ProgramDirectory());
+    if (name.startsWith(directory, Qt::CaseInsensitive)) name.remove(0, directory.size());
+  }
+  input_->insertPlainText(name);  // replaces the selection, undoable
+}
+
+void MainWindow::AboutBox() {
+  auto* about = findChild<AboutWindow*>();
+  if (about == nullptr) {
+    about = new AboutWindow(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  about->show();
+  about->raise();
+}
+
+void MainWindow::RefreshLineNumbers() {
+  const int input_lines = input_->document()->blockCount();
+  if (input_lines != input_lines_shown_) {
+    input_numbers_->setPlainText(NumberLines(input_lines));
+    input_lines_shown_ = input_lines;
+  }
+  const int output_lines = output_->document()->blockCount();
+  if (output_lines != output_lines_shown_) {
+    output_numbers_->setPlainText(NumberLines(output_lines));
+    output_lines_shown_ = output_lines;
+  }
+  input_numbers_->verticalScrollBar()->setValue(input_->verticalScrollBar()->value());
+  output_numbers_->verticalScrollBar()->setValue(output_->verticalScrollBar()->value());
+}
+
+void MainWindow::ShowHelp(const std::optional<std::string>& help) {
+  if (help) help_->setPlainText(Lines(*help));
+}
+
+void MainWindow::LineHelp() {
+  const QTextCursor cursor = input_->textCursor();
+  const std::string line = txthl::LineText(cursor.block().text());
+  ShowHelp(txthl::HighlightLine(line, cursor.positionInBlock() + 1).help);
+}
+
+void MainWindow::WordHelp() {
+  const QTextCursor cursor = input_->textCursor();
+  const int column = cursor.positionInBlock() + 1;
+  input_colours_->SetWordAtCursor(cursor.blockNumber(), column);
+  ShowHelp(txthl::HighlightWordAtCursor(txthl::LineText(cursor.block().text()), column).help);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == input_ && event->type() == QEvent::KeyRelease) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (IsArrow(key->key())) {
+      WordHelp();
+    } else if (ColoursLine(key->text())) {
+      LineHelp();
+    }
+  } else if (watched == input_ && event->type() == QEvent::KeyPress &&
+             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    close();
+    return true;
+  } else if (watched == input_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    WordHelp();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();  // Esc leaves the program
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (running_) {  // the run ends first
+    event->ignore();
+    return;
+  }
+  plots_.CloseAll();
+  if (on_close_) on_close_();
+  event->accept();
+}
+
+}  // namespace corvane

@@ -1,0 +1,110 @@
+// Corvane's main window: the Input box with its line numbers and in-line
+// help, Evaluate, the Output box, the Messages field, the file buttons, the
+// special settings and the About boxes. It is the interpreter's user
+// interface; every library operation stays a remote call.
+#pragma once
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "aPlot/plot_window.h"
+#include "interpreter.h"
+#include "txtHL/highlighter_qt.h"
+
+namespace corvane {
+
+// What the windows ask of the user. The program shows Qt dialogs; tests
+// answer without blocking.
+struct Dialogs {
+  std::function<void(const std::string& text, const std::string& title)> message;
+  std::function<bool(const std::string& text, const std::string& title)> question;
+  // A file chosen in an open dialog with that title; nothing when cancelled.
+  std::function<std::optional<std::string>(const std::string& title)> open_file;
+};
+// The Qt dialogs, owned by parent.
+Dialogs QtDialogs(QWidget* parent);
+
+class MainWindow : public QWidget, public UserInterface {
+ public:
+  explicit MainWindow(Dialogs dialogs);
+
+  // The buttons' actions.
+  void Evaluate();
+  void ClearAll();
+  // 0 load Input.txt, 1 save it, 3 load Synt&Samp.txt, 4 a file chosen.
+  void ShowFile(int mode);
+  void PickFile();
+  void AboutBox();
+  // Run when the window closes (the program's termination procedure).
+  void SetOnClose(std::function<void()> on_close) { on_close_ = std::move(on_close); }
+
+  // UserInterface
+  void ShowOutput(const std::string& text) override;
+  void ShowMessages(const std::string& text, bool errors) override;
+  void ClosePlots() override;
+  void ShowPlot(const Plot& plot) override;
+
+  bool Running() const { return running_; }
+  QPlainTextEdit* Input() const { return input_; }
+  QPlainTextEdit* Output() const { return output_; }
+  QPlainTextEdit* InputNumbers() const { return input_numbers_; }
+  QPlainTextEdit* OutputNumbers() const { return output_numbers_; }
+  QPlainTextEdit* Help() const { return help_; }
+  QLabel* Messages() const { return messages_; }
+  QLineEdit* Decimals() const { return decimals_; }
+  // The control of that number in the window's table (buttons 8 to 24).
+  QWidget* Control(int number) const;
+  PlotWindows& Plots() { return plots_; }
+  txthl::InputHighlighter* InputHighlighter() const { return input_colours_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void ConnectControls();
+  void RefreshLineNumbers();
+  // The in-line help of the cursor line (typing) or of the word under the
+  // cursor (arrow keys, mouse).
+  void LineHelp();
+  void WordHelp();
+  void ShowHelp(const std::optional<std::string>& help);
+  void Message(const std::string& text);
+
+  Dialogs dialogs_;
+  Interpreter interpreter_;
+  PlotWindows plots_;
+  std::function<void()> on_close_;
+  bool running_ = false;
+  int input_lines_shown_ = 0;
+  int output_lines_shown_ = 0;
+
+  QPlainTextEdit* input_ = nullptr;
+  QPlainTextEdit* output_ = nullptr;
+  QPlainTextEdit* input_numbers_ = nullptr;
+  QPlainTextEdit* output_numbers_ = nullptr;
+  QPlainTextEdit* help_ = nullptr;
+  QLabel* messages_ = nullptr;
+  QLineEdit* decimals_ = nullptr;
+  QButtonGroup* levels_ = nullptr;
+  std::map<int, QWidget*> controls_;
+  txthl::InputHighlighter* input_colours_ = nullptr;
+  txthl::OutputHighlighter* output_colours_ = nullptr;
+};
+
+// "Expressions Evaluator" texts of the Clear all header and the About box.
+std::string ProgramName();
+std::string ClearAllHeaderText();
+
+}  // namespace corvane

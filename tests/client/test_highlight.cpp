@@ -1,0 +1,104 @@
+// The colouring rules and the in-line help, as pure functions of a line and
+// the cursor column.
+#include <gtest/gtest.h>
+
+#include "txtHL/highlight.h"
+
+namespace {
+
+using txthl::Range;
+
+const txthl::Colour kGrey = txthl::kCommentColour;
+const txthl::Colour kOrange = txthl::kParenColour;
+const txthl::Colour kBlue = txthl::kKeywordColour;
+const txthl::Colour kLight = txthl::kFunctionColour;
+
+struct LineCase {
+  const char* line;
+  std::vector<Range> ranges;
+};
+
+class Lines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(Lines, AreColouredByTheTableInItsOrder) {
+  EXPECT_EQ(txthl::HighlightLine(GetParam().line).ranges, GetParam().ranges) << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Highlighter, Lines,
+    ::testing::Values(
+        // Comment first, then the keyword with its blank, the parentheses,
+        // the function.
+        LineCase{"expr = sin(x) ' angle",
+                 {{14, 7, kGrey},
+                  {0, 5, kBlue, true},
+                  {10, 3, kOrange},
+                  {12, 1, kOrange},
+                  {7, 3, kLight}}},
+        LineCase{"expr=1", {}},                                   // no blank after the keyword
+        LineCase{"asin(x)", {{4, 3, kOrange}, {6, 1, kOrange}}},  // a letter before sin
+        LineCase{"sin2", {{0, 3, kLight}}},                       // a digit does not count
+        LineCase{"' Expr = sin(x)", {{0, 15, kGrey}}},            // all grey, nothing else
+        LineCase{"Expr = sqr((1+2)*3)",
+                 {{0, 5, kBlue, true},
+                  {10, 9, kOrange},
+                  {15, 1, kOrange},
+                  {18, 1, kOrange},
+                  {7, 3, kLight}}},
+        // Only the first occurrence is checked for touching letters.
+        LineCase{"Expr = sin(x)+asin(y)",
+                 {{0, 5, kBlue, true},
+                  {10, 3, kOrange},
+                  {18, 3, kOrange},
+                  {12, 1, kOrange},
+                  {20, 1, kOrange},
+                  {7, 3, kLight},
+                  {15, 3, kLight}}},
+        LineCase{"DerivateF = p.txt", {{0, 10, kBlue, true}}},
+        LineCase{"(x)", {{0, 3, kOrange}}},  // covers the line: nothing more
+        LineCase{"x mod 3", {{2, 3, kLight}}}, LineCase{"modulus", {}}));
+
+TEST(Highlighter, ColoursErrorMarkersOfTheOutput) {
+  EXPECT_EQ(txthl::HighlightOutput("       Result => ===>  ERROR n. = -9: Division by zero"),
+            (std::vector<Range>{{23, 8, txthl::kErrorColour, true}}));
+  EXPECT_TRUE(txthl::HighlightOutput("Ln 1: Expression = sin(x):").empty());
+}
+
+TEST(Highlighter, TheTableHoldsItsThreeParts) {
+  int script = 0;
+  int functions = 0;
+  int output = 0;
+  for (const txthl::Keyword& k : txthl::Keywords()) {
+    script += k.kind != txthl::Keyword::Kind::Function && k.kind != txthl::Keyword::Kind::Output;
+    functions += k.kind == txthl::Keyword::Kind::Function;
+    output += k.kind == txthl::Keyword::Kind::Output;
+  }
+  EXPECT_EQ(script, 22);
+  EXPECT_EQ(functions, 57);
+  EXPECT_EQ(output, 1);
+}
+
+TEST(Highlighter, HelpFollowsTheCursor) {
+  const std::string plot_help = txthl::HelpText(txthl::Keywords()[12]);
+  EXPECT_EQ(plot_help.substr(0, 12), "'Plot()' : C");
+  EXPECT_NE(plot_help.find("(optional) \r\n Syntax: Plot("), std::string::npos);
+  EXPECT_EQ(plot_help.find("//"), std::string::npos);
+
+  const char* line = "Plot(0; x; 1; 10) = cos(x)";
+  const txthl::Highlight on_plot = txthl::HighlightWordAtCursor(line, 2);
+  EXPECT_EQ(on_plot.help, plot_help);
+  EXPECT_EQ(on_plot.ranges, (std::vector<Range>{{0, 4, kBlue, true}}));
+  const txthl::Highlight on_cos = txthl::HighlightWordAtCursor(line, 23);
+  EXPECT_EQ(on_cos.help, std::string("Function: COS"));
+  EXPECT_EQ(on_cos.ranges, (std::vector<Range>{{20, 3, kLight}}));
+  EXPECT_FALSE(txthl::HighlightWordAtCursor(line, 7).help);  // on "x": no keyword
+  EXPECT_FALSE(txthl::HighlightWordAtCursor("", 1).help);
+
+  // While typing: the range that holds the cursor gives the help.
+  EXPECT_EQ(txthl::HighlightLine("Expr = 1", 3).help, txthl::HelpText(txthl::Keywords()[1]));
+  EXPECT_EQ(txthl::HighlightLine("Expr = sin(1)", 9).help, std::string("Function: SIN"));
+  EXPECT_EQ(txthl::HighlightLine("Expr = 1 ' note", 12).help, std::string("comment"));
+  EXPECT_FALSE(txthl::HighlightLine("Expr = 1", 0).help);
+}
+
+}  // namespace
