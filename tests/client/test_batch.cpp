@@ -95,6 +95,30 @@ TEST_F(Batch, TheLogGoesToStandardError) {
   }
 }
 
+TEST_F(Batch, WithoutRunTheWindowsOpenInTheirOrder) {
+  // The windows on Qt's offscreen platform, the log copied to stderr; the
+  // program is ended once the start-up is through.
+  const std::string command =
+      "cd '" + directory_ +
+      "' && (QT_QPA_PLATFORM=offscreen '" CORVANE_FILE
+      "' --log >out.txt 2>err.txt & pid=$!; for i in $(seq 200); do "
+      "[ \"$(grep -c 'No NetWork Connection' err.txt)\" -ge 2 ] && break; sleep 0.05; done; "
+      "kill $pid; wait $pid)";
+  (void)std::system(command.c_str());
+  const std::string err = Read("err.txt");
+  const std::size_t loaded = err.find("Client: Library TarnixT.dll loaded succesfully.\n");
+  const std::size_t network = err.find("Client: Network initialized !\n");
+  // ShowMsgs(0) at start, before anyone connected.
+  const std::size_t msgs = err.find(
+      "Client: No NetWork Connection - (CliTransmitCmd)\n"
+      "Client: No NetWork Connection - (CliReceiveRes)\n");
+  ASSERT_NE(loaded, std::string::npos) << err;
+  ASSERT_NE(network, std::string::npos) << err;
+  ASSERT_NE(msgs, std::string::npos) << err;
+  EXPECT_LT(loaded, network);
+  EXPECT_LT(network, msgs);
+}
+
 struct Refusal {
   const char* what;
   std::string arguments;

@@ -222,6 +222,22 @@ class MainWindowTest : public QObject {
     QCOMPARE(window_->InputNumbers()->cursorForPosition(QPoint(2, 2)).blockNumber(), 25);
   }
 
+  void theInputIsColouredAsTyped() {
+    Type(QStringLiteral("expr = sin(x) ' angle"));
+    const QTextBlock block = window_->Input()->document()->firstBlock();
+    const auto colour_at = [&block](int pos) {
+      QTextCharFormat format;
+      for (const QTextLayout::FormatRange& r : block.layout()->formats()) {
+        if (pos >= r.start && pos < r.start + r.length) format = r.format;
+      }
+      return std::make_pair(format.foreground().color(), format.fontWeight() == QFont::Bold);
+    };
+    QCOMPARE(colour_at(0), std::make_pair(QColor(0, 0, 255), true));        // expr
+    QCOMPARE(colour_at(7), std::make_pair(QColor(103, 103, 255), false));   // sin
+    QCOMPARE(colour_at(11), std::make_pair(QColor(255, 68, 0), false));     // (x)
+    QCOMPARE(colour_at(18), std::make_pair(QColor(182, 182, 182), false));  // ' angle
+  }
+
   void inLineHelpFollowsTheCursor() {
     window_->Input()->setPlainText(QStringLiteral("Plot(0; x; 1; 10) = cos(x)"));
     QTextCursor cursor = window_->Input()->textCursor();
