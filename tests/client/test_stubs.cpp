@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../AuxFunct/aux_funct.h"
@@ -263,6 +265,50 @@ TEST_F(Stubs, AnOverlongCommandIsNotSent) {
   EXPECT_EQ(trx_cli::e_eval(longest.c_str(), &value, 1), -1);
   EXPECT_EQ(server.Commands().at(0).size(), 3000u);
   EXPECT_EQ(trx_cli::GetE_Error(), -1);
+}
+
+TEST_F(Stubs, TheEndAsksBeforeEndingTheServer) {
+  FakeServer server([](const std::string&) { return Reply{}; });  // ACK only
+  Connect(server);
+  int asked = 0;
+  trx::TerminateProgram([&asked] {
+    ++asked;
+    return true;
+  });
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(server.Commands(), std::vector<std::string>{"TLN;00000027;FUN;ServerEnd;"});
+  EXPECT_EQ(Count("Client: Closing Server remotely - (TerminateProgram)"), 1);
+  EXPECT_EQ(Count("Client: ServerEnd - (TerminateProgram)"), 1);
+  EXPECT_EQ(Count("Client: Program will end. - (TerminateProgram)"), 1);
+  EXPECT_EQ(trx::Client().ClientConnected, 0);
+  // Not connected any more: no question, only the end line again.
+  trx::TerminateProgram([&asked] { return ++asked > 0; });
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(Count("Program will end."), 2);
+}
+
+TEST_F(Stubs, AnswerNoLeavesTheServerRunning) {
+  FakeServer server(Plain);
+  Connect(server);
+  trx::TerminateProgram([] { return false; });
+  EXPECT_TRUE(server.Commands().empty());
+  EXPECT_EQ(Count("Closing Server remotely"), 0);
+  EXPECT_EQ(trx::Client().ClientConnected, 0);
+}
+
+TEST_F(Stubs, TheIdlePollNoticesAServerThatLeft) {
+  auto server = std::make_unique<FakeServer>(Plain);
+  Connect(*server);
+  EXPECT_TRUE(trx::CheckConnection());
+  server.reset();  // closes its side
+  bool gone = false;
+  for (int i = 0; i < 100 && !gone; ++i) {
+    gone = !trx::CheckConnection();
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(Count("The server has closed the connection. - (EventsLoopCli)"), 1);
+  EXPECT_FALSE(trx::CheckConnection());
 }
 
 }  // namespace
