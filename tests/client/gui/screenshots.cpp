@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRadioButton>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
   dialogs.open_file = [](const std::string&) { return std::nullopt; };
   corvane::MainWindow main_window(dialogs);
   main_window.show();
-  static_cast<QPushButton*>(main_window.Control(11))->click();  // Syntax & Samples
+  static_cast<QRadioButton*>(main_window.Control(21))->setChecked(true);  // as at start-up
+  static_cast<QPushButton*>(main_window.Control(11))->click();            // Syntax & Samples
   main_window.Evaluate();
   // The Input box shows the samples' matrix part, with a comment, keywords,
   // functions and parentheses, and its in-line help.
