@@ -7,13 +7,7 @@
 #   scripts/run.sh --server --port 6832         # trx_Server alone, until Ctrl+C
 #   scripts/run.sh --eval '2^3^2' 'sin(1)'      # tarnix_eval: the library without a server
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build"
-
-if [ ! -f "$build/build.ninja" ]; then
-  "$root/scripts/setup.sh" >&2
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+source "$(dirname "$0")/build_dir.sh"
 case "${1:-}" in
   --server)
     shift

@@ -7,13 +7,7 @@
 #
 #   scripts/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build"
-
-if [ ! -f "$build/build.ninja" ]; then
-  "$root/scripts/setup.sh" >&2
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+source "$(dirname "$0")/build_dir.sh"
 cmake --build "$build" -j2 --target corvane_screenshots trx_Server >/dev/null
 QT_QPA_PLATFORM=offscreen "$build/tests/client/gui/corvane_screenshots" \
   "${1:-$root/docs/screenshots}" 2> >(grep -v 'XDG_RUNTIME_DIR' >&2)
