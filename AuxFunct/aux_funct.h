@@ -33,6 +33,13 @@ std::string Tidy(std::string_view text);
 // value with exactly `decimals` digits after the point (none for 0).
 std::string FixedText(double value, int decimals);
 
+// The integration rule a word names (case-insensitive): 0 midpoint ("rect",
+// "rectangle", "midpoint"), 1 trapezoidal ("trap", "trapezoid",
+// "trapezoidal"), 2 Simpson ("simp", "simpson"); -1 for any other word.
+int32_t IntegrationMethod(std::string_view word);
+// The word the wire carries for a method: "rect", "trap", "simp"; "" for others.
+std::string_view IntegrationWord(int32_t method);
+
 // "major.minor.release.build" of this build.
 std::string VersionText();
 

@@ -26,10 +26,13 @@ enum : int16_t {
   kErrParseSyntax = -4,
   kErrUndefinedFunction = -5,
   kErrTokenMatch = -7,
+  kErrNotANumber = -8,
   kErrDivisionByZero = -9,
   kErrMemory = -12,
   kErrInvalidParameter = -16,
   kErrMatrixNotFound = -17,
+  kErrNotAPolynomial = -18,
+  kErrNoRoot = -19,
 };
 
 int32_t SetDebugF(int32_t flags);

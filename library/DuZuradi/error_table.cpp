@@ -15,6 +15,8 @@ constexpr std::array<std::string_view, kLastCode - kFirstCode + 1> MakeTable() {
   auto at = [&t](int code) -> std::string_view& { return t[code - kFirstCode]; };
   at(-22) = "Invalid Parameter. Unable to return string";
   at(-21) = "Singolarity";
+  at(-19) = "No root found (eval)";
+  at(-18) = "Not a polynomial in the variable (eval)";
   at(-17) = "Matrix not found (eval)";
   at(-16) = "Invalid parameter (eval)";
   at(-15) = "No enought matrix elements (eval)";
@@ -24,6 +26,7 @@ constexpr std::array<std::string_view, kLastCode - kFirstCode + 1> MakeTable() {
   at(-11) = "Not even number (eval)";
   at(-10) = "Expression/value not integer (eval)";
   at(-9) = "Division by zero (eval)";
+  at(-8) = "Result is not a number (eval)";
   at(-7) = "Token match error (eval)";
   at(-6) = "Returned Value not defined (eval)";
   at(-5) = "Undefined function (eval)";
