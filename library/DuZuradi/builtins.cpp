@@ -15,11 +15,15 @@ namespace tarnix {
 namespace {
 
 double F(double v) { return static_cast<double>(static_cast<float>(v)); }
-double Sgn(double v) { return v / std::fabs(v); }
+// -1, 0 or 1: v / |v| would make sgn(0) no number.
+double Sgn(double v) { return std::isnan(v) ? v : static_cast<double>((v > 0) - (v < 0)); }
 double E(double y) { return std::pow(2.71828182845905, y); }
 double HalfPi() { return 2.0 * std::atan(1.0); }
 
-double Trunc32(double v) { return TruncToInt32(v); }
+// Truncation toward zero in double: a 32-bit truncation would turn every
+// argument beyond 2^31 into -2147483648. + 0.0 keeps fix(-0.5) from
+// showing as "-0".
+double Trunc(double v) { return std::trunc(v) + 0.0; }
 
 uint64_t NextRandom() {
   uint64_t x = gs.rng_state;
@@ -30,10 +34,12 @@ uint64_t NextRandom() {
   return x * 0x2545F4914F6CDD1DULL;
 }
 
-// A random integer from 0 to n, n = x rounded half to even.
+// A random integer from 0 to n, n = x rounded half to even. There is none
+// for a negative n, and n beyond 31 bits is out of the generator's reach:
+// no number then, which the evaluator reports.
 double Rnd(double x) {
   const double n = std::nearbyint(x);
-  if (!(n >= 0.0 && n <= 2147483647.0)) return INT32_MIN;
+  if (!(n >= 0.0 && n <= 2147483647.0)) return std::nan("");
   // 32 random bits scaled to n + 1 values (n + 1 <= 2^31, so no overflow).
   const uint64_t span = static_cast<uint64_t>(n) + 1;
   return static_cast<double>(((NextRandom() >> 32) * span) >> 32);
@@ -54,14 +60,12 @@ constexpr std::array<Builtin, 41> kBuiltins{{
     {"#to_rad", [](double) { return static_cast<double>(0.017453292f); }},
     {"abs", [](double x) { return std::fabs(x); }},
     {"arccos", [](double x) { return std::atan(F(-x / std::sqrt(1 - x * x))) + HalfPi(); }},
-    {"arccosec",
-     [](double x) { return std::atan(F(x / std::sqrt(x * x - 1))) + (Sgn(x) - 1) * HalfPi(); }},
+    {"arccosec", [](double x) { return std::asin(1 / x); }},
     {"arccosech", [](double x) { return std::log(F((Sgn(x) * std::sqrt(x * x + 1) + 1) / x)); }},
     {"arccosh", [](double x) { return std::log(F(x + std::sqrt(x * x - 1))); }},
-    {"arccotan", [](double x) { return std::atan(x) + HalfPi(); }},
+    {"arccotan", [](double x) { return HalfPi() - std::atan(x); }},
     {"arccotanh", [](double x) { return std::log(F((x + 1) / (x - 1))) / 2; }},
-    {"arcsec",
-     [](double x) { return std::atan(F(x / std::sqrt(x * x - 1))) + Sgn(x - 1) * HalfPi(); }},
+    {"arcsec", [](double x) { return std::acos(1 / x); }},
     {"arcsech", [](double x) { return std::log(F((std::sqrt(1 - x * x) + 1) / x)); }},
     {"arcsin", [](double x) { return std::atan(F(x / std::sqrt(1 - x * x))); }},
     {"arcsinh", [](double x) { return std::log(F(x + std::sqrt(x * x + 1))); }},
@@ -75,8 +79,8 @@ constexpr std::array<Builtin, 41> kBuiltins{{
     {"cotan", [](double x) { return 1 / std::tan(x); }},
     {"cotanh", [](double x) { return (E(x) + E(-x)) / (E(x) - E(-x)); }},
     {"exp", [](double x) { return std::pow(static_cast<double>(2.7182817f), x); }},
-    {"fix", [](double x) { return (std::fabs(x) / x) * Trunc32(std::fabs(x)); }},
-    {"int", [](double x) { return Trunc32(x); }},
+    {"fix", [](double x) { return Trunc(x); }},
+    {"int", [](double x) { return Trunc(x); }},
     {"ln", [](double x) { return std::log(x); }},
     {"log", [](double x) { return std::log(x); }},
     {"log10", [](double x) { return std::log10(x); }},
@@ -123,7 +127,7 @@ double e_function(std::string_view name, double argument) {
   const double x = F(argument);
   double result = 0.0;
   if (const Builtin* b = FindBuiltin(name)) {
-    result = F(b->fn(x));
+    result = NumberOrFail(F(b->fn(x)), name);
   } else if (Fail(kErrUndefinedFunction)) {
     std::string line = "Undefined function: '";
     line += name;

@@ -101,6 +101,8 @@ std::string Fixed10(double value);
 // The decimal number at the front of text (blanks, sign, digits, point,
 // exponent); text that is no number reads as 0.
 double ReadNumber(std::string_view text);
+// True when the whole text (blanks aside) is one number as ReadNumber reads it.
+bool IsWholeNumber(std::string_view text);
 // The StrD0 rule: a ten-decimal text shortened to its significant digits.
 std::string TrimNumber(std::string_view text);
 
@@ -147,6 +149,10 @@ inline int32_t TruncToInt32(double v) {
 double ScalarArith(char op, double left, double right);
 // Fails the evaluation with -9 and its report; gives the left operand back.
 double DivisionByZero(double left);
+// Fails the evaluation with -8 when value is no number (a domain error such
+// as sqr(-1), or inf - inf): comparisons would otherwise turn it into a
+// plausible 0. step names the operation for the report. Gives value back.
+double NumberOrFail(double value, std::string_view step);
 
 // ---- Variables and user functions --------------------------------------------
 

@@ -15,6 +15,28 @@ enum class Entry { EEval, DeEval };
 // A matrix result's value is its handle.
 int32_t HandleOf(double value) { return TruncToInt32(std::nearbyint(value)); }
 
+// A result that is no finite number is never a success: an infinity
+// (both signs, in any element of a matrix) fails with -9, no number with -8.
+void CheckFinite(double value, uint8_t kind, std::string_view procedure) {
+  if (kind == 1) {
+    int32_t rows = 0;
+    int32_t cols = 0;
+    const double* m = matrix::GetMatrixPtr(HandleOf(value), &rows, &cols);
+    const std::size_t n = m != nullptr ? static_cast<std::size_t>(rows) * cols : 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!std::isfinite(m[i])) {
+        value = m[i];
+        break;
+      }
+    }
+  }
+  if (std::isnan(value)) {
+    if (Fail(kErrNotANumber)) ReportWithDump(procedure, "Result is not a number.");
+  } else if (std::isinf(value)) {
+    Fail(kErrDivisionByZero);
+  }
+}
+
 // The steps e_eval and de_eval share: the ambiguity check, commas as
 // decimal points, user functions pasted in, one parse from level 1.
 // Returns false when the text never reached the parser (nothing to write).
@@ -42,9 +64,9 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
   gs.ResultType = static_cast<int8_t>(kind);
   gs.InternalMode = false;
 
-  if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) {
-    ReportWithDump(entry == Entry::EEval ? "e_eval" : "de_eval", SyntaxErrorLine());
-  }
+  const std::string_view procedure = entry == Entry::EEval ? "e_eval" : "de_eval";
+  if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) ReportWithDump(procedure, SyntaxErrorLine());
+  if (gs.e_error == kNoError) CheckFinite(value, kind, procedure);
   return true;
 }
 
@@ -55,7 +77,6 @@ int32_t Eval(std::string_view expr, double* result, int32_t check) {
   double value = 0.0;
   uint8_t kind = 0;
   if (!Evaluate(expr, check, Entry::EEval, value, kind)) return gs.e_error;
-  if (value == std::numeric_limits<double>::infinity()) Fail(kErrDivisionByZero);
   if (result != nullptr) *result = value;
   if (gs.e_error == kNoError && kind == 1) {
     matrix::ClearMatrixList(HandleOf(value));
@@ -95,22 +116,35 @@ int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double
   std::fill(xs, xs + count, 0.0);
   std::fill(ys, ys + count, 0.0);
   std::fill(info, info + 5, 0.0);
+  if (!std::isfinite(x1) || !std::isfinite(x2)) {
+    gs.e_error = kErrInvalidParameter;
+    ReportShort("e_evals", "The range must be finite");
+    return gs.e_error;
+  }
 
+  // Every one of the n + 1 samples is computed, the last exactly at x2: the
+  // accumulated step lands a rounding error beside x2 and a test of x <= x2
+  // would drop it. A range from right to left is sampled from right to left.
   const double step = (x2 - x1) / n;
   double x = x1;
-  for (std::size_t i = 0; x <= x2 && i < count; ++i) {
+  bool first_success = true;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + 1 == count && i > 0) x = x2;
     double y = 0.0;
     Eval(points.With(x), &y, 0);
     if (gs.e_error == kNoError) {
-      if (i == 0) {
-        info[1] = info[3] = x1;
+      if (first_success) {
+        info[1] = info[3] = x;
         info[2] = info[4] = y;
+        first_success = false;
       } else {
         if (x < info[1]) info[1] = x;
         if (y < info[2]) info[2] = y;
         if (x > info[3]) info[3] = x;
         if (y > info[4]) info[4] = y;
       }
+    } else {
+      y = std::numeric_limits<double>::quiet_NaN();  // a failed sample has no ordinate
     }
     xs[i] = x;
     ys[i] = y;

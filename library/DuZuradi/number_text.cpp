@@ -67,6 +67,18 @@ double ReadNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool IsWholeNumber(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  if (text[0] == '+' || text[0] == '-') text.remove_prefix(1);
+  if (text.empty() || !(IsDigit(text[0]) || text[0] == '.')) return false;
+  double value = 0.0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+  return res.ptr == text.data() + text.size() &&
+         (res.ec == std::errc() || res.ec == std::errc::result_out_of_range);
+}
+
 std::string TrimNumber(std::string_view text) {
   constexpr std::string_view kNumberChars = "0123456789.+-";
   const std::size_t first = text.find_first_of(kNumberChars);

@@ -55,18 +55,25 @@ void ReportDivisionByZero() {
   EmitMessage(report, kErrorTitle, gs.MsgMode);
 }
 
-// "\": the quotient truncated toward zero; outside 32 bits (division by zero
-// included) -2147483648.
-double IntegerQuotient(double left, double right) { return TruncToInt32(left / right); }
-
-// "mod": remainder of the truncated operands with the sign of the left one.
-// A zero divisor, and -2147483648 mod -1, have no integer result.
-double Modulo(double left, double right) {
-  const int32_t a = TruncToInt32(left);
-  const int32_t b = TruncToInt32(right);
-  if (b == 0 || (a == INT32_MIN && b == -1)) return DivisionByZero(left);
-  return a % b;
+// "\": the quotient truncated toward zero. Truncating in double keeps
+// quotients beyond 32 bits exact instead of folding them to -2147483648.
+double IntegerQuotient(double left, double right) {
+  if (right == 0.0) return DivisionByZero(left);
+  return std::trunc(left / right);
 }
+
+// "mod": remainder of the truncated operands with the sign of the left one;
+// fmod is exact for every pair of doubles.
+double Modulo(double left, double right) {
+  const double a = std::trunc(left);
+  const double b = std::trunc(right);
+  if (b == 0.0) return DivisionByZero(left);
+  return std::fmod(a, b) + 0.0;  // + 0.0 turns -0 into 0
+}
+
+// "not": the bitwise complement of the truncated operand, -n-1, which is
+// what the 32-bit complement gives and stays right beyond 32 bits.
+double Complement(double operand) { return -std::trunc(operand) - 1.0; }
 
 double Truth(bool holds) { return holds ? gs.BoolTrue : 0.0; }
 
@@ -158,7 +165,7 @@ double StatisticsCall() {
   const std::string name(gs.e_spelling);
   e_nxt();
   e_match(Tok::LParen);
-  const double value = e_stats(name);
+  const double value = NumberOrFail(e_stats(name), name);
   e_match(Tok::RParen);
   return value;
 }
@@ -243,7 +250,7 @@ bool Primary(double& value, uint8_t& kind) {
       return true;
     case Tok::Not:
       e_nxt();
-      value = ~TruncToInt32(e_prs(kNotOperandLevel, kind));
+      value = Complement(e_prs(kNotOperandLevel, kind));
       kind = 0;
       return true;
     default:
@@ -274,13 +281,23 @@ std::string SyntaxErrorLine() {
   return line;
 }
 
+double NumberOrFail(double value, std::string_view step) {
+  if (std::isnan(value) && Fail(kErrNotANumber)) {
+    std::string line = "Result is not a number: ";
+    line += step;
+    ReportWithDump("e_prs", line);
+  }
+  return value;
+}
+
 double ScalarArith(char op, double left, double right) {
   switch (op) {
-    case '^': return std::pow(left, right);
-    case '*': return left * right;
-    case '/': return right == 0.0 ? DivisionByZero(left) : left / right;
-    case '+': return left + right;
-    case '-': return left - right;
+    // A negative base with a fraction for exponent has no real power.
+    case '^': return NumberOrFail(std::pow(left, right), "^");
+    case '*': return NumberOrFail(left * right, "*");
+    case '/': return right == 0.0 ? DivisionByZero(left) : NumberOrFail(left / right, "/");
+    case '+': return NumberOrFail(left + right, "+");
+    case '-': return NumberOrFail(left - right, "-");
     default: return left;
   }
 }

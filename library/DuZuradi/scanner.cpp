@@ -130,6 +130,9 @@ void ResolveName(std::string_view name) {
   }
   if (const VarView* var = FindVariable(name)) {
     gs.LastFound = var->position;
+    if (!var->is_number && Fail(kErrInvalidParameter)) {
+      ReportWithDump("e_nxt", "Variable '" + std::string(name) + "' holds no number");
+    }
     gs.tok = Tok::Num;
     gs.name_buffer.assign(var->spelling);
     gs.e_spelling = gs.name_buffer;
@@ -242,9 +245,16 @@ int32_t e_nxt() {
       gs.tok = Tok::Hex;
       gs.tok_value = static_cast<int32_t>(HexValue(gs.e_spelling));
     } else if (IsDigit(ch) || ch == '.') {
-      while (pos < size && (IsDigit(s[pos]) || s[pos] == '.')) ++pos;
+      int points = ch == '.';
+      bool digits = ch != '.';
+      for (; pos < size && (IsDigit(s[pos]) || s[pos] == '.'); ++pos) {
+        points += s[pos] == '.';
+        digits |= s[pos] != '.';
+      }
       gs.e_spelling = s.substr(start, pos - start);
-      gs.tok = Tok::Num;
+      // "1.2.3" or a lone "." is no number: read as 1.2 or 0 it would give
+      // a plausible wrong result, so it becomes a token no operand starts with.
+      gs.tok = (points <= 1 && digits) ? Tok::Num : Tok::Other;
       gs.tok_value = ReadDigitsAndPoints(gs.e_spelling);
     } else if (IsLower(ToLower(ch)) || ch == '_') {
       bool capitals = IsUpper(ch);

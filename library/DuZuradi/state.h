@@ -57,7 +57,8 @@ enum class Tok : uint8_t {
 struct VarView {
   std::string spelling;
   double value = 0;
-  int32_t position = 0;  // 1-based position of the entry in the list text
+  int32_t position = 0;   // 1-based position of the entry in the list text
+  bool is_number = true;  // false when the text is no number: reading it fails
 };
 
 // Lets the variable view be searched with a string_view.

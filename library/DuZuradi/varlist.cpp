@@ -62,6 +62,7 @@ void RebuildVariableView() {
         // Variables enter expressions as ten-decimal texts, so 1E-12 reads as 0.
         const double stored = ReadNumber(entry.substr(eq + 1));
         VarView view;
+        view.is_number = IsWholeNumber(entry.substr(eq + 1));
         AppendFixed10(view.spelling, stored);
         view.value = std::isfinite(stored) ? ReadNumber(view.spelling) : stored;
         view.position = static_cast<int32_t>(start + 1);

@@ -1,6 +1,8 @@
 // Integrate and dIntegrate: midpoint, trapezoidal and Simpson's rule over a
 // fixed step. The integrand is an expression text; for each abscissa the
 // variable's name is replaced by the number and the text evaluated.
+#include <cmath>
+
 #include "../DuZuradi/duzuradi.h"
 #include "solver.h"
 
@@ -10,21 +12,32 @@ namespace {
 // The result of dIntegrate, kept between calls.
 double IntegralValue = 0.0;
 
+// f(x) for one abscissa after another. The first evaluation that fails
+// ends the integration: a sum that went on past it would be a plausible
+// wrong number.
 class Integrand {
  public:
   Integrand(std::string_view expr, std::string_view var) : points_(expr, LowerCase(var)) {}
 
   double operator()(double x) {
+    if (failed()) return 0.0;
     double value = 0.0;
-    code_ = Eval(points_.With(x), &value, 0);
+    const int32_t code = Eval(points_.With(x), &value, 0);
+    if (code == 1) {  // a matrix: its value is a handle, no number to add
+      failure_ = kErrInvalidParameter;
+      ReportShort("Integrate", "The integrand gives a matrix, not a number");
+    } else if (code != 0) {
+      failure_ = static_cast<int16_t>(code);
+    }
     return value;
   }
-  // The result code of the latest evaluation.
-  int32_t code() const { return code_; }
+  bool failed() const { return failure_ != kNoError; }
+  // The error number of the failing evaluation, or 0 when all succeeded.
+  int32_t code() const { return failed() ? failure_ : 0; }
 
  private:
   Substitution points_;
-  int32_t code_ = 0;
+  int16_t failure_ = kNoError;
 };
 
 }  // namespace
@@ -40,12 +53,17 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
   }
   if (method < 0 || method > 2) {
     *result = 0.0;
-    return 0;
+    gs.e_error = kErrInvalidParameter;
+    ReportShort("Integrate", "Unknown method " + std::to_string(method) +
+                                 ": 0 midpoint, 1 trapezoidal, 2 Simpson");
+    return kErrInvalidParameter;
   }
-  if (n <= 0) {
+  if (n <= 0 || !std::isfinite(from) || !std::isfinite(to)) {
     *result = 0.0;
     gs.e_error = kErrInvalidParameter;
-    ReportShort("Integrate", "Number of subintervals must be at least 1, N = " + std::to_string(n));
+    ReportShort("Integrate",
+                "Number of subintervals must be at least 1 and the limits finite, N = " +
+                    std::to_string(n));
     return kErrInvalidParameter;
   }
   if (method == 2 && n % 2 != 0) {
@@ -63,17 +81,14 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
   switch (method) {
     case 0: {
       double sum = 0.0;
-      for (int32_t i = 1; i <= n; ++i) sum += f((x(i - 1) + x(i)) / 2);
+      for (int32_t i = 1; i <= n && !f.failed(); ++i) sum += f((x(i - 1) + x(i)) / 2);
       integral = h * sum;
       break;
     }
     case 1: {
       const double ends = (f(from) + f(to)) / 2;
       double sum = 0.0;
-      for (int32_t i = 1; i < n; ++i) {
-        sum += f(x(i));
-        if (gs.e_error != kNoError) break;  // the partial sum stands
-      }
+      for (int32_t i = 1; i < n && !f.failed(); ++i) sum += f(x(i));
       integral = h * (ends + sum);
       break;
     }
@@ -83,7 +98,7 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
       const double last = f(to);
       const double ends = first + 4 * f(x(n - 1)) + last;
       double sum = 0.0;
-      for (int32_t i = 1; i <= n / 2 - 1; ++i) {
+      for (int32_t i = 1; i <= n / 2 - 1 && !f.failed(); ++i) {
         const double odd = f(x(2 * i - 1));
         sum += 2 * odd + f(x(2 * i));
       }
@@ -92,7 +107,15 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
     }
   }
   *result = integral;
-  return f.code();
+  if (f.failed()) {
+    gs.e_error = static_cast<int16_t>(f.code());
+    return f.code();
+  }
+  if (!std::isfinite(integral)) {
+    gs.e_error = std::isnan(integral) ? kErrNotANumber : kErrDivisionByZero;
+    return gs.e_error;
+  }
+  return 0;
 }
 
 double dIntegrate(std::string_view expr, double from, double to, int32_t n, int32_t method,

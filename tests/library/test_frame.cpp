@@ -18,6 +18,8 @@ const std::map<int, std::string>& DescribedCodes() {
   static const std::map<int, std::string> codes = {
       {-22, "Invalid Parameter. Unable to return string"},
       {-21, "Singolarity"},
+      {-19, "No root found (eval)"},
+      {-18, "Not a polynomial in the variable (eval)"},
       {-17, "Matrix not found (eval)"},
       {-16, "Invalid parameter (eval)"},
       {-15, "No enought matrix elements (eval)"},
@@ -27,6 +29,7 @@ const std::map<int, std::string>& DescribedCodes() {
       {-11, "Not even number (eval)"},
       {-10, "Expression/value not integer (eval)"},
       {-9, "Division by zero (eval)"},
+      {-8, "Result is not a number (eval)"},
       {-7, "Token match error (eval)"},
       {-6, "Returned Value not defined (eval)"},
       {-5, "Undefined function (eval)"},

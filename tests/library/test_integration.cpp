@@ -100,7 +100,8 @@ TEST_F(Engine, FailuresReportAndWriteAsDocumented) {
   EXPECT_EQ(Boxes()[1].title, "Solver");
   EXPECT_EQ(Boxes()[1].text, "Simpson's Rule requires that number of subintervals N be even.");
 
-  EXPECT_EQ(Integrate("x", 0, 1, 10, 7, "x", &result), 0);
+  EXPECT_EQ(Integrate("x", 0, 1, 10, 7, "x", &result), -16);  // no such rule
+  EXPECT_EQ(GetE_Error(), -16);
   EXPECT_EQ(result, 0);
   result = 42;
   EXPECT_EQ(Integrate("x", 0, 1, 0, 0, "x", &result), -16);
@@ -112,15 +113,34 @@ TEST_F(Engine, FailuresReportAndWriteAsDocumented) {
   EXPECT_EQ(Boxes().size(), 2u);  // no box without a message level
 }
 
-TEST_F(Engine, EvaluationErrorsComeBackAsTheResultCode) {
-  int code = 0;
-  // 1/x at 0: the trapezoid stops at the failing abscissa, midpoint goes on.
-  Integral("1/x", -1, 1, 2, 1, &code);
-  EXPECT_EQ(code, -9);
-  Integral("1/x", -1, 1, 2, 0, &code);
-  EXPECT_EQ(code, 0);  // the midpoints are -0.5 and 0.5
+TEST_F(Engine, TheFirstFailingAbscissaEndsEveryRule) {
+  // A sum that went on past a failure would be a plausible wrong number,
+  // and the later successes would hide the failure.
+  const struct {
+    const char* expr;
+    double from, to;
+    int n, method, code;
+  } cases[] = {
+      {"1/x", -1, 1, 2, 1, -9},         // trapezoid: the abscissa 0
+      {"1/x", 0, 1, 4, 1, -9},          // trapezoid: the first end, before f(to) succeeds
+      {"1/x", -1, 1, 2, 2, -9},         // Simpson: the middle
+      {"1/x", -1, 1, 2, 0, 0},          // midpoints -0.5 and 0.5: no failure
+      {"sqr(x)", -1, 1, 10, 0, -8},     // midpoint: the first half has no root
+      {"sqr(x)", -1, 1, 10, 2, -8},     // Simpson: f(from) fails, f(to) succeeds
+      {"ln(x)", 0, 1, 4, 2, -9},        // Simpson: ln(0)
+      {"sinx(t)", 0, 1, 4, 2, -5},      // an unknown function
+      {"10^300*x", 0, 1e10, 2, 1, -9},  // the sum itself overflows
+  };
+  for (const auto& c : cases) {
+    double result = 42;
+    const bool in_t = std::string(c.expr).find('t') != std::string::npos;
+    const int code = Integrate(c.expr, c.from, c.to, c.n, c.method, in_t ? "t" : "x", &result);
+    EXPECT_EQ(code, c.code) << c.expr << " method " << c.method;
+    EXPECT_EQ(GetE_Error(), c.code == 0 ? -1 : c.code) << c.expr << " method " << c.method;
+  }
+  SetStrMatrix("[mA];1;1;5", 0, 0);
   double result = 0;
-  EXPECT_EQ(Integrate("sinx(t)", 0, 1, 4, 2, "t", &result), -5);
+  EXPECT_EQ(Integrate("[mA]*x", 0, 1, 2, 1, "x", &result), -16);  // a matrix is no number
 }
 
 TEST_F(Engine, DIntegrateReturnsWhatIntegrateWrites) {

@@ -40,25 +40,32 @@ TEST_F(Engine, NamesMatchWholeEntriesOnly) {
   EXPECT_EQ(Eval("x*10+max_x").value, 75);
 }
 
-TEST_F(Engine, VariableValuesAreReadAsLeadingNumbers) {
+TEST_F(Engine, VariableValuesAreReadAsTenDecimalNumbers) {
   struct {
     const char* text;
     double value;
-  } cases[] = {{"2.5", 2.5},    {"  2.5", 2.5},
-               {"2.5abc", 2.5}, {"abc", 0},
-               {"", 0},         {"-3", -3},
-               {"+4", 4},       {"1E-12", 0},
-               {"1.5E3", 1500}, {"0.1234567890123", 0.123456789},
-               {"inf", 0},      {"1,5", 1}};
+  } cases[] = {{"2.5", 2.5}, {"  2.5 ", 2.5}, {"-3", -3},  {"+4", 4},
+               {"1E-12", 0}, {"1.5E3", 1500}, {".5", 0.5}, {"0.1234567890123", 0.123456789}};
   for (const auto& c : cases) {
     SetVarFunct("v", c.text, 0);
     const Result r = Eval("v");
     EXPECT_EQ(r.error, -1) << c.text;
     EXPECT_EQ(r.value, c.value) << c.text;
   }
-  SetVarFunct("v", "1e400x", 0);
-  EXPECT_EQ(de_eval("v", 0), std::numeric_limits<double>::infinity());
-  EXPECT_EQ(de_eval("-v", 0), -std::numeric_limits<double>::infinity());
+  SetVarFunct("v", "1e400", 0);
+  EXPECT_EQ(Eval("v").error, -9);
+}
+
+TEST_F(Engine, AVariableWhoseTextIsNoNumberFailsWhenUsed) {
+  // Read as its leading number (or 0) it would give a plausible wrong result.
+  for (const char* text : {"abc", "", "2.5abc", "1,5", "inf", "1+1", "1e400x", "-", "."}) {
+    SetVarFunct("v", text, 0);
+    const Result r = Eval("v*2");
+    EXPECT_EQ(r.error, -16) << text;
+    EXPECT_NE(r.status, 0) << text;
+  }
+  SetVarFunct("w", "3", 0);
+  EXPECT_EQ(Eval("w*2").value, 6);  // only the faulty variable fails
 }
 
 TEST_F(Engine, VariablesAreOneSignedNumberToken) {

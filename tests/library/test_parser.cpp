@@ -50,25 +50,24 @@ INSTANTIATE_TEST_SUITE_P(
         EvalCase{"not 1", -2, -1}, EvalCase{"not -1", 0, -1}, EvalCase{"not 2.7", -3, -1},
         EvalCase{"not 1=2", -1, -1}, EvalCase{"not 0 and 0", 0, -1}, EvalCase{"not 0 + 1", -2, -1},
         EvalCase{"1,5+1", 2.5, -1}, EvalCase{"&FF", 255, -1}, EvalCase{"&FFFFFFFF+1", 0, -1},
-        EvalCase{" ( 1 + 2 ) * 3 ", 9, -1}, EvalCase{"1.2.3", 1.2, -1},
-        EvalCase{"pi", 3.1415926536, -1},
-        EvalCase{"-10^400", -std::numeric_limits<double>::infinity(), -1}));
+        EvalCase{" ( 1 + 2 ) * 3 ", 9, -1}, EvalCase{"pi", 3.1415926536, -1}, EvalCase{"5.", 5, -1},
+        EvalCase{".5", 0.5, -1}, EvalCase{"-2147483648 mod -1", 0, -1}));
 
 INSTANTIATE_TEST_SUITE_P(
     ErrorCodes, Expressions,
-    ::testing::Values(EvalCase{"sin 0", 0, -7}, EvalCase{"(1+2", 0, -7}, EvalCase{"sinx", 0, -7},
-                      EvalCase{"1+", 0, -4}, EvalCase{"", 0, -4}, EvalCase{")", 0, -4},
-                      EvalCase{"eqv", 0, -4}, EvalCase{"?", 0, -4}, EvalCase{"*2", 0, -4},
-                      EvalCase{"1/(", 0, -4}, EvalCase{"1 2", 0, -3}, EvalCase{"2pi", 0, -3},
-                      EvalCase{"1)", 0, -3}, EvalCase{"1 >> 2", 0, -3}, EvalCase{"1 eqv 2", 0, -3},
-                      EvalCase{"a eqv b", 0, -7}, EvalCase{"sinx(1)", 0, -5},
-                      EvalCase{"#foo", 0, -5}, EvalCase{"#PI", 0, -5}, EvalCase{"1/0", 0, -9},
-                      EvalCase{"10^400", 0, -9}, EvalCase{"0^-1", 0, -9},
-                      EvalCase{"2 mod 0", 0, -9}, EvalCase{"5 mod 0.5", 0, -9},
-                      EvalCase{"-2147483648 mod -1", 0, -9}, EvalCase{"[mA]", 0, -17},
-                      EvalCase{"[mA]T*2", 0, -17}, EvalCase{"det(5)", 0, -17},
-                      EvalCase{"trace(1)", 0, -17}, EvalCase{"syst(1;2)", 0, -17},
-                      EvalCase{"vcoeff(1;2;3)", 0, -17}));
+    ::testing::Values(
+        EvalCase{"sin 0", 0, -7}, EvalCase{"(1+2", 0, -7}, EvalCase{"sinx", 0, -7},
+        EvalCase{"1+", 0, -4}, EvalCase{"", 0, -4}, EvalCase{")", 0, -4}, EvalCase{"eqv", 0, -4},
+        EvalCase{"?", 0, -4}, EvalCase{"*2", 0, -4}, EvalCase{"1/(", 0, -4}, EvalCase{"1 2", 0, -3},
+        EvalCase{"2pi", 0, -3}, EvalCase{"1)", 0, -3}, EvalCase{"1 >> 2", 0, -3},
+        EvalCase{"1 eqv 2", 0, -3}, EvalCase{"a eqv b", 0, -7}, EvalCase{"sinx(1)", 0, -5},
+        EvalCase{"#foo", 0, -5}, EvalCase{"#PI", 0, -5}, EvalCase{"1/0", 0, -9},
+        EvalCase{"10^400", 0, -9}, EvalCase{"0^-1", 0, -9}, EvalCase{"2 mod 0", 0, -9},
+        EvalCase{"5 mod 0.5", 0, -9}, EvalCase{"1 \\ 0", 0, -9}, EvalCase{"-10^400", 0, -9},
+        EvalCase{"1.2.3", 0, -4}, EvalCase{"1,234.5", 0, -4}, EvalCase{".", 0, -4},
+        EvalCase{"2*..5", 0, -4}, EvalCase{"[mA]", 0, -17}, EvalCase{"[mA]T*2", 0, -17},
+        EvalCase{"det(5)", 0, -17}, EvalCase{"trace(1)", 0, -17}, EvalCase{"syst(1;2)", 0, -17},
+        EvalCase{"vcoeff(1;2;3)", 0, -17}));
 
 TEST_F(Engine, WordOperatorsNeedDefinedOperands) {
   SetVarFunct("a", "1", 0);
@@ -90,9 +89,11 @@ TEST_F(Engine, DeEvalReturnsTheErrorNumberAsItsValue) {
   EXPECT_EQ(de_eval("(1+2", 0), -7);
   EXPECT_EQ(GetE_Error(), -7);
   EXPECT_EQ(de_eval("1/0", 0), -9);
-  // de_eval does not test for an infinite result.
-  EXPECT_EQ(de_eval("10^400", 0), std::numeric_limits<double>::infinity());
-  EXPECT_EQ(GetE_Error(), -1);
+  // An infinite result is no success here either.
+  EXPECT_EQ(de_eval("10^400", 0), -9);
+  EXPECT_EQ(GetE_Error(), -9);
+  EXPECT_EQ(de_eval("sqr(-1)", 0), -8);
+  EXPECT_EQ(GetE_Error(), -8);
   EXPECT_EQ(GetResultType(), 0);
 }
 
@@ -144,43 +145,59 @@ TEST_F(Engine, EvalsTracksMinimaAndMaxima) {
   EXPECT_EQ(r.info, (std::vector<double>{0, -1, -1, 2, 3}));
 }
 
-TEST_F(Engine, EvalsAccumulatesTheStep) {
+TEST_F(Engine, EvalsAccumulatesTheStepAndEndsExactlyAtTheEnd) {
   const Range r = EvalRange("x", 0, "x", 1, 10);
   double x = 0;
-  for (int i = 0; i <= 10; ++i) {
+  for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(r.xs[i], x) << i;
     x += 0.1;
   }
-  // A rounded-up abscissa passes x2 early: the points never reached stay 0.
-  // (1/9 accumulated nine times exceeds 1).
-  const Range early = EvalRange("x+1", 0, "x", 1, 9);
-  EXPECT_GT(early.xs[8], 0.88);
-  EXPECT_GT(early.ys[8], 1.88);
-  EXPECT_EQ(early.xs[9], 0);
-  EXPECT_EQ(early.ys[9], 0);
+  EXPECT_EQ(r.xs[10], 1);
+  EXPECT_EQ(r.ys[10], 1);
+  // 1/9 accumulated nine times passes 1: the last sample is still computed, at 1.
+  const Range nine = EvalRange("x+1", 0, "x", 1, 9);
+  EXPECT_GT(nine.xs[8], 0.88);
+  EXPECT_EQ(nine.xs[9], 1);
+  EXPECT_EQ(nine.ys[9], 2);
+  // Twenty steps of 0.1: the last one was never computed when 0.1 accumulated
+  // twenty times lands above 2.
+  const Range twenty = EvalRange("u", 0, "u", 2, 20);
+  EXPECT_EQ(twenty.xs[20], 2);
+  EXPECT_EQ(twenty.ys[20], 2);
+  EXPECT_EQ(twenty.info, (std::vector<double>{0, 0, 0, 2, 2}));
 }
 
-TEST_F(Engine, EvalsWithNoStepOrAnEmptyRange) {
+TEST_F(Engine, EvalsWithNoStepOrARangeFromRightToLeft) {
   const Range single = EvalRange("x+1", 2, "x", 5, 0);
   EXPECT_EQ(single.ret, -1);
   EXPECT_EQ(single.xs, (std::vector<double>{2}));
   EXPECT_EQ(single.ys, (std::vector<double>{3}));
 
-  Eval("1+");
-  const Range empty = EvalRange("x", 5, "x", 2, 3);
-  EXPECT_EQ(empty.ret, -4);  // the previous evaluation's error
-  EXPECT_EQ(empty.xs, (std::vector<double>{0, 0, 0, 0}));
-  EXPECT_EQ(empty.ys, (std::vector<double>{0, 0, 0, 0}));
-  EXPECT_EQ(empty.info, (std::vector<double>{0, 0, 0, 0, 0}));
+  const Range back = EvalRange("x", 5, "x", 2, 3);
+  EXPECT_EQ(back.ret, -1);
+  EXPECT_EQ(back.xs, (std::vector<double>{5, 4, 3, 2}));
+  EXPECT_EQ(back.ys, (std::vector<double>{5, 4, 3, 2}));
+  EXPECT_EQ(back.info, (std::vector<double>{0, 2, 2, 5, 5}));
+
+  const Range endless = EvalRange("x", 0, "x", 1e400, 3);
+  EXPECT_EQ(endless.ret, -16);
 }
 
-TEST_F(Engine, EvalsReportsTheLastPointAndSkipsFailedPointsInInfo) {
+TEST_F(Engine, EvalsGivesFailedSamplesNoOrdinateAndLeavesThemOutOfInfo) {
   const Range r = EvalRange("1/x", -1, "x", 1, 2);
   EXPECT_EQ(r.ret, -1);
-  EXPECT_EQ(r.ys, (std::vector<double>{-1, 1, 1}));  // 1/(0) writes its left operand
+  EXPECT_EQ(r.ys[0], -1);
+  EXPECT_TRUE(std::isnan(r.ys[1]));  // 1/0 has no value to draw
+  EXPECT_EQ(r.ys[2], 1);
   EXPECT_EQ(r.info, (std::vector<double>{0, -1, -1, 1, 1}));
   const Range last = EvalRange("1/x", -1, "x", 0, 1);
   EXPECT_EQ(last.ret, -9);
+  // The range starts at the first sample that succeeded, not at 0.
+  const Range logs = EvalRange("ln(x)", 0, "x", 4, 2);
+  EXPECT_TRUE(std::isnan(logs.ys[0]));
+  EXPECT_EQ(logs.info[1], 2);
+  EXPECT_EQ(logs.info[3], 4);
+  EXPECT_GT(logs.info[2], 0.69);
 }
 
 TEST_F(Engine, EvalsReplacesTheVariableTextEverywhere) {

@@ -77,27 +77,26 @@ TEST_F(Engine, IntegerOperatorsHaveNoUndefinedCases) {
     double value;
     int error;
   } cases[] = {
-      {"-2147483648 mod -1", 0, -9},
+      {"-2147483648 mod -1", 0, -1},
       {"0 mod 0", 0, -9},
       {"1 mod 0.9", 0, -9},
-      {"1 mod sqr(-1)", 1, -1},
-      {"sqr(-1) mod 3", -2, -1},
+      {"1 \\ 0", 0, -9},
+      {"1 mod sqr(-1)", 0, -8},
+      {"sqr(-1) mod 3", 0, -8},
       {"2147483647 mod -1", 0, -1},
       {"10^20 mod 10^20", 0, -1},
-      {"-10^20 \\ 1", -2147483648.0, -1},
-      {"sqr(-1) \\ 1", -2147483648.0, -1},
+      {"-10^20 \\ 1", -1e20, -1},
+      {"sqr(-1) \\ 1", 0, -8},
       {"&FFFFFFFFFFFFFFFFFFFF", -1, -1},
       {"&80000000 - 1", -2147483649.0, -1},
       {"not &80000000", 2147483647, -1},
-      {"rnd(sqr(-1))", -2147483648.0, -1},
-      {"fix(sqr(-1))", 0, -1},
+      {"rnd(sqr(-1))", 0, -8},
+      {"fix(sqr(-1))", 0, -8},
   };
   for (const auto& c : cases) {
     const Result r = Eval(c.expr);
     EXPECT_EQ(r.error, c.error) << c.expr;
-    if (c.error == -1 && c.value == c.value && std::strcmp(c.expr, "fix(sqr(-1))") != 0) {
-      EXPECT_EQ(r.value, c.value) << c.expr;
-    }
+    if (c.error == -1) EXPECT_EQ(r.value, c.value) << c.expr;
   }
 }
 
