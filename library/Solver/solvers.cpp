@@ -2,10 +2,12 @@
 // writes: dPolySolve/dSolve on doubles, sPolyNewt/sSolve on ten-decimal
 // texts. The variable is set through the variable list, so every
 // evaluation sees it rounded to ten decimals, and afterwards it holds the
-// last abscissa.
+// last abscissa. The last iterate is a root only when its residual says
+// so; otherwise the solvers fail with "No root found" and still return it.
 #include <cmath>
 
 #include "../DuZuradi/duzuradi.h"
+#include "polynomial.h"
 #include "solver.h"
 
 namespace tarnix::solver {
@@ -45,6 +47,73 @@ double Walk(int32_t rounds, Magnitude magnitude) {
   return x;
 }
 
+// A residual counts as small against the size of the terms it is the sum
+// of (a multiple root is reached only that far), or when Newton's next
+// step would move x by less than the variable's last decimal.
+constexpr double kRelativeResidual = 1e-10;
+constexpr double kLastDecimal = 1e-10;
+
+// dSolve takes twenty steps, as it always has; when they have not reached a
+// root it goes on up to this many, for starts far from the root.
+constexpr int kFixedSteps = 20;
+constexpr int kMostSteps = 200;
+
+// The polynomial, its derivative and its terms, evaluated at one abscissa
+// after another.
+class Newton {
+ public:
+  Newton(std::string_view expr, std::string_view var) : expr_(expr), var_(var) {
+    const PolyParse poly = ParsePolynomial(expr, var);
+    if (poly.ok && PolynomialDerivative(expr, var, derivative_)) {
+      for (const PolyTerm& term : poly.terms) terms_.push_back(TermMagnitudeText(term, poly.var));
+    }
+  }
+  bool ready() const { return !terms_.empty(); }
+  const std::string& derivative() const { return derivative_; }
+
+  // f(x) and f'(x) with the variable set to x's text; false when an
+  // evaluation failed (its error number stays).
+  bool Values(std::string_view x, double& f, double& g) {
+    SetVariable(var_, x);
+    f = 0.0;
+    g = 0.0;
+    if (Eval(expr_, &f, 0) != 0) return false;
+    SetVariable(var_, x);
+    return Eval(derivative_, &g, 0) == 0;
+  }
+
+  // True when x is a root to the accuracy its ten decimals allow.
+  bool IsRoot(std::string_view x) {
+    double f = 0.0;
+    double g = 0.0;
+    if (!Values(x, f, g)) return false;
+    double size = 0.0;
+    for (const std::string& term : terms_) {
+      double t = 0.0;
+      if (Eval(term, &t, 0) != 0) return false;
+      size += std::fabs(t);
+    }
+    gs.e_error = kNoError;
+    return std::fabs(f) <= kRelativeResidual * size || std::fabs(f) <= kLastDecimal * std::fabs(g);
+  }
+
+ private:
+  std::string expr_;
+  std::string var_;
+  std::string derivative_;
+  std::vector<std::string> terms_;
+};
+
+// Leaves the error of a solve that found no root: the evaluation's own
+// error when one failed, else "No root found".
+void FailNoRoot(std::string_view procedure, std::string_view x) {
+  if (gs.e_error == kNoError) gs.e_error = kErrNoRoot;
+  if (gs.e_error == kErrNoRoot) {
+    ReportShort(procedure, "No root found: the last abscissa " + std::string(x) +
+                               " leaves a residual that is not small");
+  }
+}
+
 }  // namespace
 
 int32_t IntegerValue(std::string_view text) { return TruncToInt32(ReadNumber(text)); }
@@ -56,19 +125,30 @@ double dPolySolve(std::string_view expr, std::string_view var) {
   return x == 0.0 ? 1.0 : x;
 }
 
-double dSolve(std::string_view expr, std::string_view var) {
-  const std::string e(expr);
-  const std::string v(var);
-  double x = dPolySolve(e, v);
-  const std::string derivative = PolynomialDerivative(e, v);
-  for (int step = 1; step <= 20; ++step) {  // always 20 steps, no convergence test
-    const double f = ValueAt(e, v, x);
-    LogLine(std::to_string(gs.e_error));
-    const double g = ValueAt(derivative, v, x);
-    LogLine(std::to_string(gs.e_error));
-    x = g != 0.0 ? x - f / g : x - f;
-    LogLine(std::to_string(step) + ", " + Fixed10(x));
+double dSolve(std::string_view expr_in, std::string_view var_in) {
+  const std::string expr(expr_in);
+  const std::string var(var_in);
+  Newton newton(expr, var);
+  if (!newton.ready()) {
+    gs.e_error = kNoError;
+    FailNoPolynomial(expr, var);
+    return 0.0;
   }
+  double x = dPolySolve(expr, var);
+  for (int step = 1; step <= kMostSteps; ++step) {
+    if (step > kFixedSteps && newton.IsRoot(Fixed10(x))) return x;
+    double f = 0.0;
+    double g = 0.0;
+    const bool evaluated = newton.Values(Fixed10(x), f, g);
+    LogLine(std::to_string(gs.e_error));
+    if (!evaluated) break;
+    LogLine(std::to_string(gs.e_error));
+    x = g != 0.0 ? x - f / g : x - f;  // a flat point moves by f itself
+    LogLine(std::to_string(step) + ", " + Fixed10(x));
+    if (!std::isfinite(x)) break;
+  }
+  if (std::isfinite(x) && gs.e_error == kNoError && newton.IsRoot(Fixed10(x))) return x;
+  FailNoRoot("dSolve", Fixed10(x));
   return x;
 }
 
@@ -85,19 +165,29 @@ const char* sPolyNewt(std::string_view expr, std::string_view var, int32_t max_i
   return ReturnText(x == 0.0 ? std::string("1") : Fixed10(x));
 }
 
-const char* sSolve(std::string_view expr, std::string_view var, int32_t iterations) {
-  const std::string e(expr);
-  const std::string v(var);
-  std::string x = sPolyNewt(e, v, 200);
-  const std::string derivative = PolynomialDerivative(e, v);
+const char* sSolve(std::string_view expr_in, std::string_view var_in, int32_t iterations) {
+  const std::string expr(expr_in);
+  const std::string var(var_in);
+  Newton newton(expr, var);
+  if (!newton.ready()) {
+    gs.e_error = kNoError;
+    FailNoPolynomial(expr, var);
+    return ReturnText("");
+  }
+  std::string x = sPolyNewt(expr, var, 200);
   // At least one step; a zero derivative divides by 1.0, as dSolve does.
   for (int32_t step = 0; step < std::max(iterations, 1); ++step) {
-    SetVariable(v, x);
-    const double f = ReadNumber(Fixed10(DEval(e, 0)));
-    SetVariable(v, x);
-    const double g = ReadNumber(Fixed10(DEval(derivative, 0)));
-    x = Fixed10(ReadNumber(x) - f / (g != 0.0 ? g : 1.0));
+    double f = 0.0;
+    double g = 0.0;
+    if (!newton.Values(x, f, g)) break;
+    f = ReadNumber(Fixed10(f));  // the values pass as ten-decimal texts
+    g = ReadNumber(Fixed10(g));
+    const double next = ReadNumber(x) - f / (g != 0.0 ? g : 1.0);
+    if (!std::isfinite(next)) break;
+    x = Fixed10(next);
   }
+  if (gs.e_error == kNoError && newton.IsRoot(x)) return ReturnText(x);
+  FailNoRoot("sSolve", x);
   return ReturnText(x);
 }
 
