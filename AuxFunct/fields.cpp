@@ -39,21 +39,30 @@ double DoubleOf(std::string_view text) {
   while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
   bool negative = false;
   if (p < text.size() && (text[p] == '+' || text[p] == '-')) negative = text[p++] == '-';
+  // As the library reads numbers: only a digit or a point starts one, so
+  // "inf" and "nan" are words that read as 0.
+  if (p >= text.size() || !((text[p] >= '0' && text[p] <= '9') || text[p] == '.')) return 0.0;
   double value = 0.0;
   const auto res = std::from_chars(text.data() + p, text.data() + text.size(), value,
                                    std::chars_format::general);
   if (res.ec == std::errc::result_out_of_range) {
-    // No value came back: the text overflows unless its exponent is
-    // negative or its digits before the point are all zeros.
+    // No value came back: the number overflows when its significant digits
+    // before the point and its exponent add up to more than 0 ("0.5e400"
+    // overflows like "5e399"), else it underflows.
     const std::string_view number =
         text.substr(p, static_cast<std::size_t>(res.ptr - text.data()) - p);
     const std::size_t e = number.find_first_of("eE");
     const std::string_view mantissa = number.substr(0, e);
     const std::string_view whole = mantissa.substr(0, mantissa.find('.'));
-    const bool tiny =
-        (e != std::string_view::npos && e + 1 < number.size() && number[e + 1] == '-') ||
-        whole.find_first_not_of('0') == std::string_view::npos;
-    value = tiny ? 0.0 : HUGE_VAL;
+    const std::size_t first_digit = whole.find_first_not_of('0');
+    const long whole_digits =
+        first_digit == std::string_view::npos ? 0 : static_cast<long>(whole.size() - first_digit);
+    long exponent = 0;
+    if (e != std::string_view::npos) {
+      const std::size_t digits = e + 1 + (e + 1 < number.size() && number[e + 1] == '+');
+      std::from_chars(number.data() + digits, number.data() + number.size(), exponent);
+    }
+    value = whole_digits + exponent > 0 ? HUGE_VAL : 0.0;
   } else if (res.ec != std::errc()) {
     value = 0.0;
   }

@@ -63,15 +63,27 @@ std::string Dispatcher::EEvals(std::string_view cmd) {
 std::string Dispatcher::FindMatrix(std::string_view cmd) {
   int32_t rows = L(cmd, 10);
   int32_t cols = L(cmd, 12);
-  const int32_t r = api_.FindMatrix(S(cmd, 6).c_str(), L(cmd, 8), &rows, &cols);
-  // A block follows only for a matrix: anything else replies 0 x 0.
+  const std::string name = S(cmd, 6);
+  const int32_t mode = L(cmd, 8);
+  const int32_t r = api_.FindMatrix(name.c_str(), mode, &rows, &cols);
+  // The block is the elements of the matrix found. r is its handle only when
+  // the mode asks for one: a list position (mode bit 2) is no handle, so the
+  // handle is asked for once more with the same match.
+  const int32_t handle = r == -1 || (mode & 1) != 0
+                             ? r
+                             : api_.FindMatrix(name.c_str(), (mode & ~2) | 1, nullptr, nullptr);
   int32_t stored_rows = 0;
   int32_t stored_cols = 0;
-  if (api_.GetMatrixPtr(r, &stored_rows, &stored_cols) == nullptr ||
-      int64_t{rows} * cols > int64_t{stored_rows} * stored_cols || rows < 0 || cols < 0) {
+  const double* elements =
+      handle == -1 ? nullptr : api_.GetMatrixPtr(handle, &stored_rows, &stored_cols);
+  // A block follows only for a matrix: anything else replies 0 x 0.
+  if (elements == nullptr || rows < 0 || cols < 0 ||
+      int64_t{rows} * cols > int64_t{stored_rows} * stored_cols) {
     rows = 0;
     cols = 0;
   }
+  matrix_.assign(elements,
+                 elements + static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
   return "FUN;FindMatrix;ret;" + Int(r) + ";lng;" + Int(rows) + ";lng;" + Int(cols) + ";";
 }
 
@@ -93,15 +105,18 @@ std::string Dispatcher::Print(std::string_view cmd) {
 }
 
 std::string Dispatcher::IntegrateCall(std::string_view cmd) {
+  // Steps beyond the limit and a word that names no rule go to the library
+  // as a count of 0 and a method of -1: it rejects them with -16, and the
+  // client's GetE_Error then reports the failure instead of an older success.
   const double steps = std::nearbyint(D(cmd, 12));
+  const int32_t n = !(steps <= kMaxPoints) ? 0
+                    : steps < INT32_MIN    ? INT32_MIN
+                                           : static_cast<int32_t>(steps);
+  // "trap" and "rect" as every client sends them, "simp" for Simpson's rule.
+  const int32_t method = aux::IntegrationMethod(TrimBlanks(S(cmd, 14)));
   double value = 0.0;
-  int32_t r = -16;
-  if (steps <= kMaxPoints) {
-    const int32_t n = steps < INT32_MIN ? INT32_MIN : static_cast<int32_t>(steps);
-    const int32_t method = S(cmd, 14) == "trap" ? 1 : 0;
-    r = api_.Integrate(E(cmd, 6).c_str(), D(cmd, 8), D(cmd, 10), n, method, S(cmd, 16).c_str(),
-                       &value);
-  }
+  const int32_t r = api_.Integrate(E(cmd, 6).c_str(), D(cmd, 8), D(cmd, 10), n, method,
+                                   S(cmd, 16).c_str(), &value);
   return "FUN;Integrate;ret;" + Int(r) + ";dbl;" + aux::Fixed10(value) + ";";
 }
 

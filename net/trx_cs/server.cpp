@@ -296,13 +296,10 @@ int Server::SvrTransmitRes(Connection& client, const std::string& result) {
     const int32_t cols = aux::FieldL(result, 10);
     const std::size_t expected =
         static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols) * 8;
-    int32_t stored_rows = 0;
-    int32_t stored_cols = 0;
-    const double* matrix =
-        dispatcher_.Api().GetMatrixPtr(aux::FieldL(result, 6), &stored_rows, &stored_cols);
+    const std::vector<double>& matrix = dispatcher_.Matrix();
     std::size_t sent = 0;
-    if (matrix != nullptr && expected <= static_cast<std::size_t>(stored_rows) * stored_cols * 8) {
-      sent = SendAll(client, matrix, expected) ? expected : 0;
+    if (expected == matrix.size() * 8) {
+      sent = SendAll(client, matrix.data(), expected) ? expected : 0;
     }
     if (sent == expected) {
       LogMsg("Sent FindMatrix - Matrix. Sent " + std::to_string(sent) + " bytes OK",

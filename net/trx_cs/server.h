@@ -43,6 +43,8 @@ class Dispatcher {
   const std::vector<double>& X() const { return x_; }
   const std::vector<double>& Y() const { return y_; }
   const std::array<double, 5>& Info() const { return info_; }
+  // The elements of the matrix the last FindMatrix found, as many as it replied.
+  const std::vector<double>& Matrix() const { return matrix_; }
   const TarnixApi& Api() const { return api_; }
 
  private:
@@ -55,6 +57,7 @@ class Dispatcher {
   std::vector<double> x_;
   std::vector<double> y_;
   std::array<double, 5> info_{};
+  std::vector<double> matrix_;
 };
 
 class Server {

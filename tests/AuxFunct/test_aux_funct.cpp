@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cmath>
 
+#include "DuZuradi/duzuradi.h"
 #include "aux_funct.h"
 
 namespace {
@@ -50,6 +51,35 @@ TEST(Fields, DoubleReaderIsLocaleIndependent) {
   EXPECT_EQ(aux::Fixed10(2.5), "2.5000000000");
   EXPECT_EQ(aux::ShortNumber(0.25), "0.25");
   std::setlocale(LC_ALL, "C");
+}
+
+TEST(Fields, DoubleReaderReadsAsTheLibraryDoes) {
+  // A number the wire carries means what it means to the library.
+  for (const char* text : {"0.5e400", "5e399",   "0.0005e310", "0.00005e-400", "-0.5e400", "1e999",
+                           "1e-999",  "12e-330", "0.1e-307",   "000123.5e307", "2.5",      " 7",
+                           "-0.25",   "1.5E3",   "1e+400",     ".5",           "5.",       "inf",
+                           "nan",     "-inf",    "+nan",       "junk",         "",         "-",
+                           "1.2.3",   "0x10",    "1e",         "3.0000000000"}) {
+    const double wire = aux::DoubleOf(text);
+    const double library = tarnix::ReadNumber(text);
+    EXPECT_TRUE(wire == library || (std::isnan(wire) && std::isnan(library)))
+        << text << ": " << wire << " vs " << library;
+  }
+  EXPECT_EQ(aux::DoubleOf("0.5e400"), HUGE_VAL);
+  EXPECT_EQ(aux::DoubleOf("-0.5e400"), -HUGE_VAL);
+  EXPECT_EQ(aux::DoubleOf("nan"), 0);
+}
+
+TEST(Rules, IntegrationWordsNameTheirMethods) {
+  const struct {
+    const char* word;
+    int32_t method;
+  } cases[] = {{"rect", 0},      {"Rectangle", 0},   {"midpoint", 0},  {"trap", 1},
+               {"TRAPEZOID", 1}, {"trapezoidal", 1}, {"simp", 2},      {"Simpson", 2},
+               {"", -1},         {"trapz", -1},      {"simpsons", -1}, {" trap", -1}};
+  for (const auto& c : cases) EXPECT_EQ(aux::IntegrationMethod(c.word), c.method) << c.word;
+  for (int32_t m : {0, 1, 2}) EXPECT_EQ(aux::IntegrationMethod(aux::IntegrationWord(m)), m);
+  EXPECT_EQ(aux::IntegrationWord(7), "");
 }
 
 TEST(Numbers, ShortNumbersAsTheLimitsOfERangeTravel) {

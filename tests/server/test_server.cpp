@@ -136,8 +136,16 @@ TEST_F(Server, EveryDispatcherEntryAnswers) {
        "FUN;Integrate;ret;0;dbl;0.3350000000;"},
       {"FUN;Integrate;str;t^2;dbl;0.0000000000;dbl;1.0000000000;lng;10;str;rect;str;t;",
        "FUN;Integrate;ret;0;dbl;0.3325000000;"},
+      {"FUN;Integrate;str;t^2;dbl;0;dbl;1;lng;10;str;simp;str;t;",
+       "FUN;Integrate;ret;0;dbl;0.3333333333;"},
+      {"FUN;Integrate;str;t^2;dbl;0;dbl;1;lng;10;str;Simpson;str;t;",
+       "FUN;Integrate;ret;0;dbl;0.3333333333;"},
       {"FUN;Integrate;str;t;dbl;0;dbl;1;lng;99999999;str;rect;str;t;",
        "FUN;Integrate;ret;-16;dbl;0.0000000000;"},
+      {"FUN;GetE_Error;", "FUN;GetE_Error;ret;-16;"},
+      {"FUN;Integrate;str;t;dbl;0;dbl;1;lng;10;str;trapz;str;t;",
+       "FUN;Integrate;ret;-16;dbl;0.0000000000;"},
+      {"FUN;GetE_Error;", "FUN;GetE_Error;ret;-16;"},
       {"FUN;dSolve;str;x^2-9;str;x;", "FUN;dSolve;dbl;3.0000000000;"},
       {"FUN;SetStrMatrix;str;[mB]|1|2|5|6;bte;0;bte;0.0000000000;", "FUN;SetStrMatrix;ret;0;"},
       {"FUN;aElemOrderSet;Lng;0;", "FUN;aElemOrderSet;ret;-1;str;;"},
@@ -183,10 +191,32 @@ TEST_F(Server, FindMatrixSendsTheElementsAndAPrintListsThem) {
   // A name that is no matrix: 0 x 0, whatever the client sent, and no block.
   EXPECT_EQ(client.Call(Command("FUN;FindMatrix;str;[mX];lng;33;lng;5;lng;5;")),
             Reply("FUN;FindMatrix;ret;-1;lng;0;lng;0;"));
-  // The position form (bit 2) returns no handle: no block either.
-  EXPECT_EQ(client.Call(Command("FUN;FindMatrix;str;[m3];lng;34;lng;0;lng;0;")),
-            Reply("FUN;FindMatrix;ret;0;lng;0;lng;0;"));
   EXPECT_EQ(client.Call(Command("FUN;GetE_Error;")), Reply("FUN;GetE_Error;ret;-1;"));
+}
+
+TEST_F(Server, FindMatrixByPositionSendsTheMatrixFound) {
+  // The position (mode bit 2) is no handle: the block is still the elements
+  // of the matrix found, never those of the matrix whose handle equals it.
+  RawClient client(server.Port());
+  for (const char* definition : {"[mP]|1|2|1|2", "[mQ]|2|2|5|6|7|8", "[mR]|1|1|9"}) {
+    client.Call(Command(std::string("FUN;SetStrMatrix;str;") + definition +
+                        ";bte;0;bte;0.0000000000;"));
+  }
+  const struct {
+    const char* name;
+    int position;
+    std::vector<double> elements;
+  } cases[] = {{"[mP]", 0, {1, 2}}, {"[mQ]", 1, {5, 6, 7, 8}}, {"[MR]", 2, {9}}};
+  for (const auto& c : cases) {
+    const int count = static_cast<int>(c.elements.size());
+    std::string block;
+    const std::string found = client.Call(
+        Command(std::string("FUN;FindMatrix;str;") + c.name + ";lng;34;lng;0;lng;0;"), 8 * count,
+        &block);
+    EXPECT_EQ(Field(found, 6), std::to_string(c.position)) << c.name;
+    EXPECT_EQ(std::stoi(Field(found, 8)) * std::stoi(Field(found, 10)), count) << c.name;
+    EXPECT_EQ(Doubles(block), c.elements) << c.name;
+  }
 }
 
 TEST_F(Server, LibraryMessageBoxesGoToTheLog) {
