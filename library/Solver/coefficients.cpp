@@ -21,7 +21,15 @@ int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* c
   matrix::aTraspEx(a.data(), count, n, t.data());
   matrix::aMultEx(t.data(), n, count, a.data(), count, n, m.data());
   std::vector<double> inverse(m);
-  matrix::aInv(inverse.data(), n);  // a singular system is not reported
+  // Columns that depend on each other (two equal abscissae for two
+  // coefficients) leave no unique fit: coefficients from the noise of a
+  // singular inversion would be plausible wrong numbers.
+  if (const int32_t code = matrix::aInv(inverse.data(), n); code != -1) {
+    std::fill(coeff, coeff + n, 0.0);
+    gs.ForcePlainCopy = 0;
+    gs.LastResult = code;
+    return code;
+  }
   std::vector<double> ty(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
   matrix::aMultVect(t.data(), n, count, y, ty.data());
   matrix::aMultVect(inverse.data(), n, n, ty.data(), c.data());
@@ -42,8 +50,7 @@ int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, doubl
     for (int32_t j = 0; j < n_coeff; ++j) a[i * n_coeff + j] = std::pow(p[i], j);
   }
   std::vector<double> y(p.begin() + static_cast<std::ptrdiff_t>(count), p.end());
-  aCalcVectCoeff(a.data(), n_points, n_coeff, y.data(), coeff);
-  return -1;
+  return aCalcVectCoeff(a.data(), n_points, n_coeff, y.data(), coeff);
 }
 
 int32_t aGetYPolin(const double* x, const double* coeff, int32_t count, double* y) {
@@ -61,13 +68,27 @@ int32_t aGetXsOfQuadr(const double* y, const double* coeff, int32_t count, doubl
   *x1 = 0.0;
   *x2 = 0.0;
   switch (count) {
-    case 1: *x1 = *y; return -1;
-    case 2: *x1 = (*y - coeff[0]) / coeff[1]; return -1;
+    // A constant polynomial takes the value y at no abscissa, or at all.
+    case 1: return 10;
+    case 2:
+      if (coeff[1] == 0.0) return 10;
+      *x1 = (*y - coeff[0]) / coeff[1];
+      return -1;
     case 3: {
-      const double d = coeff[1] * coeff[1] - 4 * coeff[2] * (coeff[0] - *y);
-      if (d < 0 || coeff[2] == 0) return 10;
-      *x1 = (-coeff[1] + std::sqrt(d)) / (2 * coeff[2]);
-      *x2 = (-coeff[1] - std::sqrt(d)) / (2 * coeff[2]);
+      const double a = coeff[2];
+      const double b = coeff[1];
+      const double c = coeff[0] - *y;
+      if (a == 0.0) return aGetXsOfQuadr(y, coeff, 2, x1, x2);  // a line after all
+      const double d = b * b - 4 * a * c;
+      if (d < 0) return 10;
+      // -b and the root of D never cancel in q: the smaller root comes from
+      // c / q, where (-b - sqrt(D)) / 2a would lose its digits.
+      const double root = std::sqrt(d);
+      const double q = -0.5 * (b + (b < 0 ? -root : root));
+      const double plus = q == 0.0 ? 0.0 : (b < 0 ? q / a : c / q);   // (-b + sqrt(D)) / 2a
+      const double minus = q == 0.0 ? 0.0 : (b < 0 ? c / q : q / a);  // (-b - sqrt(D)) / 2a
+      *x1 = plus;
+      *x2 = minus;
       gs.LastResult = -1;
       return -1;
     }

@@ -15,27 +15,18 @@ int32_t ToInt32(int64_t v) {
   return (v >= INT32_MIN && v <= INT32_MAX) ? static_cast<int32_t>(v) : INT32_MIN;
 }
 
-// The greatest common factor as the library has always computed it: the
-// remainder passes through single precision, so operands above 2^24 lose
-// exactness. Magnitudes are taken in 64 bits (|-2147483648| fits there).
+// Euclid on exact 64-bit integers. The remainder once passed through single
+// precision, which made operands above 2^24 give wrong factors.
+// Magnitudes are taken in 64 bits (|-2147483648| fits there).
 int64_t CommonFactor(int64_t a, int64_t b) {
   a = a < 0 ? -a : a;
   b = b < 0 ? -b : b;
-  if (a == b) return a;
-  if (a == 0 || b == 0) return a + b;  // gcf(n, 0) = n: no division by zero
-  if (a < b) std::swap(a, b);
-  // Euclid needs fewer than 50 steps on 32-bit operands; the bound only
-  // guards against a remainder that rounding keeps from shrinking.
-  for (int step = 0; step < 200; ++step) {
-    const double ad = static_cast<double>(a);
-    const double bd = static_cast<double>(b);
-    const float r = static_cast<float>(0.0 + (ad - bd * std::floor(ad / bd)));
-    if (r == 0.0f) return b;
+  while (b != 0) {
+    const int64_t r = a % b;
     a = b;
-    b = std::llround(std::fabs(static_cast<double>(r)));
-    if (b == 0) return a;
+    b = r;
   }
-  return b;
+  return a;
 }
 
 }  // namespace
@@ -75,7 +66,10 @@ int32_t IsPrime(int32_t n) {
 }
 
 int32_t lIsPrime(int32_t n) {
-  if (n % 2 == 0) return -1;
+  // The smallest divisor of an even number is 2 (2 itself is prime); below
+  // 2 there is no prime and no divisor to name.
+  if (n < 2) return 0;
+  if (n % 2 == 0) return n == 2 ? -1 : 2;
   int32_t limit = n;
   for (int32_t i = 3; i < limit; i += 2) {
     if (n % i == 0) return i;

@@ -30,6 +30,23 @@ double At(const Work& a, int32_t n, int32_t i, int32_t j) {
   return a[static_cast<std::size_t>(i) * n + j];
 }
 
+// A determinant this small against the product of the row lengths (which
+// bounds it, Hadamard) is the rounding noise of a singular matrix: the
+// decimal matrix 0.1 .. 0.9 has 6.7e-18, and its "inverse" would hold
+// numbers of 1e16 and be reported as a success.
+constexpr double kSingularRatio = 1e-14;
+
+bool Singular(const Work& m, int32_t n, double d) {
+  if (d == 0.0 || !std::isfinite(d)) return true;
+  double bound = 1.0;
+  for (int32_t i = 0; i < n; ++i) {
+    double row = 0.0;
+    for (int32_t j = 0; j < n; ++j) row = std::hypot(row, At(m, n, i, j));
+    bound *= row;
+  }
+  return std::fabs(d) <= kSingularRatio * n * bound;
+}
+
 }  // namespace
 
 double Eliminate(Work& a, int32_t n, double zero_limit) {
@@ -67,7 +84,7 @@ bool Invert(const double* a, int32_t n, Work& inverse) {
   const Work m(a, a + static_cast<std::size_t>(n) * n);
   Work copy = m;
   const double d = Determinant(copy, n);
-  if (d == 0.0) return false;
+  if (Singular(m, n, d)) return false;
   inverse.assign(m.size(), 0.0);
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
@@ -83,7 +100,7 @@ bool Cramer(const double* a, int32_t n, const double* b, Work& x) {
   const Work m(a, a + static_cast<std::size_t>(n) * n);
   Work copy = m;
   const double d = Determinant(copy, n);
-  if (d == 0.0) return false;
+  if (Singular(m, n, d)) return false;
   // Column i exchanged with b gives the numerator of x[i].
   x.assign(static_cast<std::size_t>(n), 0.0);
   for (int32_t i = 0; i < n; ++i) {
@@ -163,7 +180,8 @@ int32_t aDiag(double* A, int32_t n) {
 
 int32_t aMatrIsSing(double* A, int32_t n) {
   double d = 1.0;
-  return aDet(A, n, &d) == -1 && d == 0.0 ? -1 : 0;
+  if (aDet(A, n, &d) != -1) return 0;
+  return Singular(OrderedCopy(A, n, n), n, d) ? -1 : 0;
 }
 
 int32_t aMatrIsOrtog(double* A, int32_t n) {

@@ -309,8 +309,12 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
     return 0.0;
   }
   Work coefficients(static_cast<std::size_t>(rows), 0.0);
-  solver::aCalcVectCoeff(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
-                         coefficients.data());
+  if (solver::aCalcVectCoeff(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
+                             coefficients.data()) != -1) {
+    Fails(4, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
+          "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   n = " + Fixed10(a3));
+    return 0.0;
+  }
   Store(*s.vector, coefficients);
   return Result(*s.vector, kind);
 }

@@ -32,9 +32,10 @@ double Eliminate(Work& a, int32_t n, double zero_limit);
 // and never reorder).
 Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c2);
 Work Transposed(const double* a, int32_t rows, int32_t cols);
-// The adjugate inverse; false when the determinant is exactly 0.
+// The adjugate inverse; false for a singular matrix (a determinant of 0, or
+// one that is rounding noise against the size of the rows).
 bool Invert(const double* a, int32_t n, Work& inverse);
-// Cramer's rule for a x = b; false when the determinant is exactly 0.
+// Cramer's rule for a x = b; false for a singular matrix, as Invert.
 bool Cramer(const double* a, int32_t n, const double* b, Work& x);
 // The diagonal of the triangular form, everything else 0.
 void DiagonalOfTriangular(Work& a, int32_t n);

@@ -154,6 +154,38 @@ TEST(LinearAlgebra, InverseAndSystemEdgeCases) {
   EXPECT_EQ(aDiv(div_a, 2, s, r), 4);
 }
 
+TEST(LinearAlgebra, SingularDecimalMatricesAreNotInverted) {
+  // Rounding leaves 0.1 .. 0.9 a determinant of about 7e-18: its "inverse"
+  // would hold numbers of 1e16.
+  double decimal[9] = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9};
+  EXPECT_EQ(aInv(decimal, 3), 4);
+  EXPECT_EQ(aMatrIsSing(decimal, 3), -1);
+  double b[3] = {1, 2, 3};
+  double x[3] = {0, 0, 0};
+  EXPECT_EQ(aSist(decimal, 3, b, x), 4);
+  double five[25];
+  for (int i = 0; i < 25; ++i) five[i] = 0.1 * (i + 1);  // rank 2
+  EXPECT_EQ(aInv(five, 5), 4);
+  // Scale alone makes no matrix singular.
+  double small[9] = {1e-5, 0, 0, 0, 1e-4, 0, 0, 0, 1e-4};
+  EXPECT_EQ(aInv(small, 3), -1);
+  EXPECT_NEAR(small[0], 1e5, 1e-9);
+  double hilbert[16];
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) hilbert[i * 4 + j] = 1.0 / (i + j + 1);
+  }
+  EXPECT_EQ(aInv(hilbert, 4), -1);
+  EXPECT_NEAR(hilbert[0], 16, 1e-9);
+}
+
+TEST_F(Engine, SingularMatricesFailInExpressions) {
+  SetStrMatrix("[mD];3;3;0.1;0.2;0.3;0.4;0.5;0.6;0.7;0.8;0.9", 0, 0);
+  SetStrMatrix("[vB];3;1;1;2;3", 0, 0);
+  EXPECT_EQ(Eval("[mD]I").error, 4);
+  EXPECT_EQ(Eval("syst([mD];[vB])").error, 4);
+  EXPECT_EQ(Eval("[mD]^-1").error, 4);
+}
+
 TEST(LinearAlgebra, ProductsPowersAndElementWise) {
   double a[6] = {1, 2, 3, 4, 5, 6};
   double b[6] = {1, 0, 0, 1, 1, 1};

@@ -18,10 +18,10 @@ bool ReferencePrime(int64_t n) {
   return true;
 }
 
-// The smallest odd divisor from 3 up of an odd n, or -1.
-int ReferenceSmallestOddFactor(int64_t n) {
-  if (n % 2 == 0) return -1;
-  for (int64_t d = 3; d * d <= n; d += 2) {
+// The smallest divisor of n from 2 up, -1 for a prime, 0 below 2.
+int ReferenceSmallestFactor(int64_t n) {
+  if (n < 2) return 0;
+  for (int64_t d = 2; d * d <= n; ++d) {
     if (n % d == 0) return static_cast<int>(d);
   }
   return -1;
@@ -30,7 +30,7 @@ int ReferenceSmallestOddFactor(int64_t n) {
 TEST(NumberTheory, PrimalityAgreesWithTrialDivisionUpTo100000) {
   for (int n = -10; n <= 100000; ++n) {
     ASSERT_EQ(IsPrime(n), ReferencePrime(n) ? -1 : 0) << n;
-    ASSERT_EQ(lIsPrime(n), ReferenceSmallestOddFactor(n)) << n;
+    ASSERT_EQ(lIsPrime(n), ReferenceSmallestFactor(n)) << n;
   }
 }
 
@@ -40,14 +40,14 @@ TEST(NumberTheory, PrimalityOnRandom32BitValues) {
   for (int k = 0; k < 3000; ++k) {
     const int32_t n = any(rng);
     ASSERT_EQ(IsPrime(n), ReferencePrime(n) ? -1 : 0) << n;
-    ASSERT_EQ(lIsPrime(n), n < 0 ? -1 : ReferenceSmallestOddFactor(n)) << n;
+    ASSERT_EQ(lIsPrime(n), ReferenceSmallestFactor(n)) << n;
   }
   for (int32_t n : {INT32_MAX, 2147483629, 2147483587, 46340 * 46340, 46337 * 46301}) {
     EXPECT_EQ(IsPrime(n), ReferencePrime(n) ? -1 : 0) << n;
   }
 }
 
-TEST(NumberTheory, FactorsAgreeWithExactReferencesWhereSinglePrecisionIsExact) {
+TEST(NumberTheory, FactorsAgreeWithExactReferences) {
   for (int a = 0; a <= 100000; a += 7) {
     for (int b : {0, 1, 2, 6, 35, 360, 1001, 99991, a + 1, 2 * a}) {
       ASSERT_EQ(GCF(a, b), std::gcd(a, b)) << a << ", " << b;
@@ -57,10 +57,19 @@ TEST(NumberTheory, FactorsAgreeWithExactReferencesWhereSinglePrecisionIsExact) {
     }
   }
   std::mt19937 rng(7);
-  std::uniform_int_distribution<int32_t> small(-(1 << 24), 1 << 24);
+  std::uniform_int_distribution<int32_t> any(-INT32_MAX, INT32_MAX);
   for (int k = 0; k < 20000; ++k) {
-    const int32_t a = small(rng), b = small(rng);
+    const int32_t a = any(rng), b = any(rng);
     ASSERT_EQ(GCF(a, b), std::gcd(a, b)) << a << ", " << b;
+  }
+  // Common factors above 2^24, where a single-precision remainder went wrong.
+  for (int32_t f : {16777259, 33554467, 100000007}) {
+    for (int32_t a : {2, 3, 5, 7, 11, 20}) {
+      for (int32_t b : {3, 4, 9, 13, 21}) {
+        if (int64_t{f} * std::max(a, b) > INT32_MAX) continue;
+        ASSERT_EQ(GCF(f * a, f * b), f * std::gcd(a, b)) << f << " " << a << " " << b;
+      }
+    }
   }
 }
 
@@ -162,8 +171,24 @@ TEST(Coefficients, ValuesAndQuadraticRoots) {
   double y5 = 5;
   EXPECT_EQ(aGetXsOfQuadr(&y5, line, 2, &x1, &x2), -1);
   EXPECT_EQ(x1, 2);
-  EXPECT_EQ(aGetXsOfQuadr(&y5, line, 1, &x1, &x2), -1);
-  EXPECT_EQ(x1, 5);
+  // A constant takes the value at no abscissa; a line with slope 0 neither.
+  EXPECT_EQ(aGetXsOfQuadr(&y5, line, 1, &x1, &x2), 10);
+  EXPECT_EQ(x1, 0);
+  const double flat[2] = {1, 0};
+  EXPECT_EQ(aGetXsOfQuadr(&y5, flat, 2, &x1, &x2), 10);
+  // No square term: the line's root.
+  const double linear[3] = {1, 2, 0};
+  EXPECT_EQ(aGetXsOfQuadr(&y5, linear, 3, &x1, &x2), -1);
+  EXPECT_EQ(x1, 2);
+  // Roots far apart keep their digits: x^2 - 1e8 x + 1 has 1e8 and 1e-8.
+  const double wide[3] = {1, -1e8, 1};
+  EXPECT_EQ(aGetXsOfQuadr(&y0, wide, 3, &x1, &x2), -1);
+  EXPECT_NEAR(x1, 1e8, 1e-7);
+  EXPECT_NEAR(x2, 1e-8, 1e-22);
+  const double wide_plus[3] = {1, 1e8, 1};
+  EXPECT_EQ(aGetXsOfQuadr(&y0, wide_plus, 3, &x1, &x2), -1);
+  EXPECT_NEAR(x1, -1e-8, 1e-22);
+  EXPECT_NEAR(x2, -1e8, 1e-7);
   x1 = x2 = 9;
   EXPECT_EQ(aGetXsOfQuadr(&y5, line, 4, &x1, &x2), 5);
   EXPECT_EQ(x1, 0);
@@ -180,6 +205,18 @@ TEST(Coefficients, VectorCoefficientsOfADesignMatrix) {
   EXPECT_NEAR(c[1], 2, 1e-12);
   EXPECT_EQ(aCalcVectCoeff(a, 0, 2, y, c), 5);
   EXPECT_EQ(aCalcVectCoeff(nullptr, 3, 2, y, c), 20);
+  // Two equal columns leave no unique fit: an error, not coefficients of noise.
+  double same[6] = {1, 1, 2, 2, 3, 3};
+  EXPECT_EQ(aCalcVectCoeff(same, 3, 2, y, c), 4);
+  // Points that share one abscissa cannot fix a line.
+  double points[6] = {2, 2, 2, 1, 3, 5};
+  EXPECT_EQ(aCalcCoeffPolin(points, 3, 2, c), 4);
+}
+
+TEST_F(Engine, VcoeffWithoutAUniqueFitFails) {
+  SetStrMatrix("[mA];2;2;1;1;2;2", 0, 0);
+  SetStrMatrix("[vY];2;1;1;3", 0, 0);
+  EXPECT_EQ(Eval("vcoeff([mA];[vY];2)").error, 4);
 }
 
 }  // namespace
