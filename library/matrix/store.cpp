@@ -4,6 +4,7 @@
 #include "store.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "../DuZuradi/duzuradi.h"
@@ -277,8 +278,14 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
   };
 
   const std::string name(field(0));
-  const int32_t rows = TruncToInt32(ReadNumber(field(1)));
-  const int32_t cols = TruncToInt32(ReadNumber(field(2)));
+  // Sizes are whole numbers as written: "2.5" or "x" read as 2 or 0 would
+  // build another matrix than the one the text describes.
+  auto size = [&field](std::size_t i) {
+    const double v = ReadNumber(field(i));
+    return IsWholeNumber(field(i)) && v == std::trunc(v) ? TruncToInt32(v) : -1;
+  };
+  const int32_t rows = size(1);
+  const int32_t cols = size(2);
   if (name.empty() || (rows == 0 && cols == 0) || rows < 0 || cols < 0) {
     Fail(-14);
     ReportStrMatrix(
@@ -307,16 +314,27 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
           std::to_string(k % build_cols + 1) + "\r\n   value = '" + std::string(f) + "'");
       return -15;
     }
-    double value;
+    double value = 0.0;
+    bool number = true;
     if (eval_elems != 0) {
       const std::string expr(f);
-      value = 0.0;
-      Eval(expr, &value, 0);
+      const int32_t code = Eval(expr, &value, 0);
       // An element that does not evaluate fails the whole matrix.
       if (gs.e_error != kNoError) return gs.e_error;
-      if (TraceReachesLog()) EmitMessage(Fixed10(value), "", 0);
+      number = code == 0;  // a matrix's value is its handle, no element
+      if (number && TraceReachesLog()) EmitMessage(Fixed10(value), "", 0);
     } else {
       value = ReadNumber(f);
+      number = IsWholeNumber(f);
+    }
+    if (!number) {
+      Fail(-14);
+      ReportStrMatrix(
+          "Procedure: SetStrMatrix, nr. 10d\r\nElement is no number."
+          "\r\n\r\nDebug:\r\n   MatrixName = " +
+          name + "\r\n   row = " + std::to_string(k / build_cols + 1) + "\r\n   col = " +
+          std::to_string(k % build_cols + 1) + "\r\n   value = '" + std::string(f) + "'");
+      return -14;
     }
     elements.push_back(value);
   }

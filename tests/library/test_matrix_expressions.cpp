@@ -274,5 +274,13 @@ TEST_F(MatrixExpr, ElementOrderDoesNotScrambleTheLibrarysOwnMatrices) {
   EXPECT_EQ(r.values, (Values{2, 8, 4, 10, 6, 12}));
 }
 
+TEST_F(Engine, AMatrixResultWithAnElementThatIsNoFiniteNumberFails) {
+  SetStrMatrix("[mA];1;2;1;-1", 0, 0);
+  SetStrMatrix("[mZ];1;2;0;1", 0, 0);
+  EXPECT_EQ(Eval("[mA]*10^300*10^300").error, -9);  // both infinities
+  EXPECT_EQ(de_eval("[mA]*10^300*10^300", 0), -9);
+  EXPECT_EQ(Eval("[mA]*2").error, -1);
+}
+
 }  // namespace
 }  // namespace tarnix_test

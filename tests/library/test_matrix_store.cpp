@@ -151,9 +151,18 @@ TEST_F(Store, TextMatricesAreReadRowByRow) {
   const double* m = GetMatrixPtr(FindMatrix("[mA]", 33, &rows, &cols), &rows, &cols);
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(std::vector<double>(m, m + 6), (std::vector<double>{1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(SetStrMatrix("[vX];1;0;abc;", 1, 0) > 0, true);  // 0 reads as 1; no number is 0
+  EXPECT_EQ(SetStrMatrix("[vX];1;0;7;", 1, 0) > 0, true);  // 0 reads as 1
   m = GetMatrixPtr(FindMatrix("[vX]", 33, nullptr, nullptr), &rows, &cols);
-  EXPECT_EQ(m[0], 0);
+  EXPECT_EQ(m[0], 7);
+  // Sizes and plain elements must be the numbers they claim to be: read as
+  // 2 or 0 they would build another matrix than the text describes.
+  for (const char* text :
+       {"[vY];1;0;abc;", "[mY];x;2;1;2", "[mY];2.5;2;1;2;3;4", "[mY];2;2;1;2;3;4x"}) {
+    EXPECT_EQ(SetStrMatrix(text, 0, 0), -14) << text;
+    EXPECT_EQ(FindMatrix("[mY]", 33, nullptr, nullptr), -1) << text;
+  }
+  // An element that evaluates to a matrix has no number to give.
+  EXPECT_EQ(SetStrMatrix("[vZ];1;1;[mA]", 0, 1), -14);
   // Elements may be expressions; one that fails fails the matrix.
   SetStrMatrix("[vE];1;3;sin(0);2^3;1,5", 0, 1);
   m = GetMatrixPtr(FindMatrix("[vE]", 33, nullptr, nullptr), &rows, &cols);
