@@ -29,6 +29,7 @@ enum : int16_t {
   kErrNotANumber = -8,
   kErrDivisionByZero = -9,
   kErrMemory = -12,
+  kErrConditionNotFound = -13,
   kErrInvalidParameter = -16,
   kErrMatrixNotFound = -17,
   kErrNotAPolynomial = -18,
@@ -153,6 +154,9 @@ double DivisionByZero(double left);
 // as sqr(-1), or inf - inf): comparisons would otherwise turn it into a
 // plausible 0. step names the operation for the report. Gives value back.
 double NumberOrFail(double value, std::string_view step);
+// Fails the evaluation with -13 when kind says the value is a matrix's
+// handle where a number is needed; where names the operation. Gives value back.
+double NumberOperand(double value, uint8_t kind, std::string_view where);
 
 // ---- Variables and user functions --------------------------------------------
 

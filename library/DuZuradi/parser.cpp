@@ -100,7 +100,9 @@ double Combine(Tok op, double left, uint8_t& left_kind, double right, uint8_t ri
       return matrix::CalcMatrixSumSubt(OperatorChar(op), left, right, left_kind, right_kind);
     default: break;
   }
-  // The rest read matrix operands as plain numbers and give a scalar.
+  // The rest take numbers and give a number.
+  NumberOperand(left, left_kind, "a comparison or word operator");
+  NumberOperand(right, right_kind, "a comparison or word operator");
   left_kind = 0;
   switch (op) {
     case Tok::Backslash: return IntegerQuotient(left, right);
@@ -156,6 +158,7 @@ double FunctionCall() {
   e_match(Tok::LParen);
   uint8_t kind = 0;
   const double argument = e_prs(1, kind);
+  NumberOperand(argument, kind, name);
   e_match(Tok::RParen);
   return e_function(name, argument);
 }
@@ -251,6 +254,7 @@ bool Primary(double& value, uint8_t& kind) {
     case Tok::Not:
       e_nxt();
       value = Complement(e_prs(kNotOperandLevel, kind));
+      NumberOperand(value, kind, "not");
       kind = 0;
       return true;
     default:
@@ -285,6 +289,17 @@ double NumberOrFail(double value, std::string_view step) {
   if (std::isnan(value) && Fail(kErrNotANumber)) {
     std::string line = "Result is not a number: ";
     line += step;
+    ReportWithDump("e_prs", line);
+  }
+  return value;
+}
+
+// A matrix's value is its handle: a comparison, word operator, function or
+// statistic computed from it would look like a number and mean nothing.
+double NumberOperand(double value, uint8_t kind, std::string_view where) {
+  if (kind == 1 && Fail(kErrConditionNotFound)) {
+    std::string line = "A matrix cannot be an operand of ";
+    line += where;
     ReportWithDump("e_prs", line);
   }
   return value;

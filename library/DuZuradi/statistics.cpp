@@ -68,9 +68,14 @@ constexpr std::array<Statistic, 12> kStatistics{{
     {"sum", Sum},
     {"stddev",
      [](const Values& v) {
+       // The sample deviation sqrt((S2 - S1^2/N) / (N - 1)), summed as the
+       // squares of the deviations from the mean: S2 - S1^2/N cancels to
+       // noise for values like 1000000001, 1000000002, 1000000003.
        const double n = static_cast<double>(v.size());
-       const double s1 = Sum(v);
-       return std::sqrt((SumOfSquares(v) - s1 * s1 / n) / (n - 1));
+       const double mean = Sum(v) / n;
+       double squares = 0.0;
+       for (double x : v) squares += (x - mean) * (x - mean);
+       return std::sqrt(squares / (n - 1));
      }},
     {"sum2", SumOfSquares},
     {"prod", Product},
@@ -88,11 +93,16 @@ constexpr std::array<Statistic, 12> kStatistics{{
 double e_stats(std::string_view name) {
   Values values;
   values.reserve(12);
-  uint8_t kind = 0;
-  values.push_back(e_prs(1, kind));
+  // One argument: kind is read only after e_prs has set it.
+  auto argument = [name] {
+    uint8_t kind = 0;
+    const double value = e_prs(1, kind);
+    return NumberOperand(value, kind, name);
+  };
+  values.push_back(argument());
   while (gs.tok == Tok::Semicolon) {
     e_match(Tok::Semicolon);
-    values.push_back(e_prs(1, kind));  // a matrix enters as its handle
+    values.push_back(argument());
   }
   for (const Statistic& s : kStatistics) {
     if (s.name == name) return s.fn(values);

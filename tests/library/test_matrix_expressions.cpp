@@ -223,11 +223,16 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"[mS]I", 4, "Procedure: e_prs\r\nMatrix error, token = '[mS]I'\r\n"},
         FailureCase{"[mC]D", 3, "Procedure: e_prs\r\nMatrix error, token = '[mC]D'\r\n"}));
 
-TEST_F(MatrixExpr, ComparisonsAndWordOperatorsReadMatricesAsNumbers) {
-  // A matrix operand's value is its handle: a positive number.
-  EXPECT_EQ(Eval("[mA] > 0").value, -1);
-  EXPECT_EQ(Eval("[mA] and 1").value, 1);
-  EXPECT_EQ(Eval("max([mA]; 0) > 0").value, -1);
+TEST_F(MatrixExpr, OperationsOnNumbersRefuseMatrices) {
+  // A matrix operand's value is its handle: compared, negated bitwise or
+  // handed to a function it would give a plausible number that means nothing.
+  for (const char* expr : {"[mA] > 0", "[mA] = [mA]", "1 and [mA]", "[mA] mod 2", "[mA] \\ 2",
+                           "not [mA]", "sin([mA])", "max([mA]; 0)", "sum(1; [mA]*2)"}) {
+    const Result r = Eval(expr);
+    EXPECT_EQ(r.error, -13) << expr;
+    EXPECT_EQ(r.status, -13) << expr;
+  }
+  EXPECT_EQ(Eval("det([mA]) > 0").error, -1);
 }
 
 TEST_F(MatrixExpr, DeEvalPublishesTheResultAsMResult) {
