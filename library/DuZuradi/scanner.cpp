@@ -174,6 +174,16 @@ uint32_t HexValue(std::string_view spelling) {
   return v;
 }
 
+bool IsHexPattern(std::string_view spelling) {
+  const std::string_view digits = spelling.substr(1);
+  if (digits.empty()) return false;
+  for (char c : digits) {
+    if (!IsDigit(c) && !(c >= 'A' && c <= 'F')) return false;
+  }
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string_view::npos || digits.size() - first <= 8;
+}
+
 void TraceToken() {
   std::string prefix = std::to_string(gs.e_cnt);
   prefix.resize(4, ' ');
@@ -242,7 +252,9 @@ int32_t e_nxt() {
     } else if (ch == '&') {
       while (pos < size && (IsUpper(s[pos]) || s[pos] == '_' || IsDigit(s[pos]))) ++pos;
       gs.e_spelling = s.substr(start, pos - start);
-      gs.tok = Tok::Hex;
+      // A 32-bit pattern of one to eight hexadecimal digits; "&", "&FG" or
+      // nine digits would otherwise read as 0, 15 or their low 32 bits.
+      gs.tok = IsHexPattern(gs.e_spelling) ? Tok::Hex : Tok::Other;
       gs.tok_value = static_cast<int32_t>(HexValue(gs.e_spelling));
     } else if (IsDigit(ch) || ch == '.') {
       int points = ch == '.';

@@ -87,7 +87,10 @@ TEST_F(Engine, IntegerOperatorsHaveNoUndefinedCases) {
       {"10^20 mod 10^20", 0, -1},
       {"-10^20 \\ 1", -1e20, -1},
       {"sqr(-1) \\ 1", 0, -8},
-      {"&FFFFFFFFFFFFFFFFFFFF", -1, -1},
+      {"&FFFFFFFFFFFFFFFFFFFF", 0, -4},
+      {"&00000000FFFFFFFF", -1, -1},
+      {"&FG", 0, -4},
+      {"&1_2", 0, -4},
       {"&80000000 - 1", -2147483649.0, -1},
       {"not &80000000", 2147483647, -1},
       {"rnd(sqr(-1))", 0, -8},
@@ -122,7 +125,7 @@ TEST_F(Engine, MalformedTextsFailCleanly) {
     de_eval(text, 0);
     EXPECT_NE(GetE_Error(), -1) << text;
   }
-  EXPECT_EQ(Eval("&").value, 0);  // a hex mark without digits reads as 0
+  EXPECT_EQ(Eval("&").error, -4);  // a hex mark without digits is no number
 }
 
 }  // namespace

@@ -51,12 +51,12 @@ TEST_P(ScannerTokens, SplitAndResolve) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ScannerTokens,
     ::testing::Values(
-        ScanCase{"  12.5", {{"num", "12.5"}}}, ScanCase{"1.2.3", {{"num", "1.2.3"}}},
+        ScanCase{"  12.5", {{"num", "12.5"}}}, ScanCase{"1.2.3", {{"1.2.3", "1.2.3"}}},
         ScanCase{".5", {{"num", ".5"}}},
         ScanCase{"Sin(X)", {{"id", "sin"}, {"(", "("}, {"id", "x"}, {")", ")"}}},
         ScanCase{"#PI", {{"const", "#"}, {"num", "3.1415926536"}}},
-        ScanCase{"#to_deg2", {{"const", "#to_deg2"}}},
-        ScanCase{"&ff", {{"hex", "&"}, {"id", "ff"}}}, ScanCase{"&FF", {{"hex", "&FF"}}},
+        ScanCase{"#to_deg2", {{"const", "#to_deg2"}}}, ScanCase{"&ff", {{"&", "&"}, {"id", "ff"}}},
+        ScanCase{"&FF", {{"hex", "&FF"}}},
         ScanCase{"[mA]T+1", {{"matrix", "[mA]"}, {"+", "+"}, {"num", "1"}}},
         ScanCase{"[m A]", {{"matrix", "[m A]"}}}, ScanCase{"[abc", {{"matrix", "[abc"}}},
         ScanCase{"a<>b", {{"id", "a"}, {"<>", "<>"}, {"id", "b"}}},
@@ -123,6 +123,8 @@ TEST_F(Scanner, PositionCountsEveryCharacterTaken) {
 }
 
 TEST_F(Scanner, NumberAndHexValues) {
+  // The values the texts read as; "1.2.3", "&", "&FG", "&1FFFFFFFF" and "."
+  // are no numbers and reach the parser as tokens no operand starts with.
   struct {
     const char* text;
     double value;
