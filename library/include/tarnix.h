@@ -61,14 +61,20 @@ TARNIX_API int32_t TARNIX_CALL ReSetDuZuradi(void);
 
 /* Evaluates expr; writes the value through result. Returns 0 (scalar),
  * 1 (matrix) or the error number. check != 0 first tests the user functions
- * for ambiguous names (-2, nothing written). */
+ * for ambiguous names (-2, nothing written). A result that is no finite
+ * number fails: -9 for an infinity (of either sign, or in a matrix element),
+ * -8 for no number (sqr(-1), 0*10^400). */
 TARNIX_API int32_t TARNIX_CALL e_eval(const char* expr, double* result, int32_t check);
-/* Evaluates expr; returns the value, or the error number as a double. */
+/* Evaluates expr; returns the value, or the error number as a double (also
+ * -9 and -8 for a result that is no finite number, as e_eval). */
 TARNIX_API double TARNIX_CALL de_eval(const char* expr, int32_t check);
 /* Evaluates expr at n+1 abscissae from x1 to x2 by textual substitution of
- * var; xs and ys receive n+1 doubles, info 5 (0, min x, min y, max x, max y).
- * Returns -1 or the error number of the last point; n < 0 gives -16 and
- * writes nothing. */
+ * var (the step accumulated, the last abscissa exactly x2; x1 > x2 samples
+ * from right to left); xs and ys receive n+1 doubles, info 5 (0, min x,
+ * min y, max x, max y over the samples that succeeded). A sample whose
+ * evaluation failed has the ordinate NaN. Returns -1 or the error number of
+ * the last point; n < 0 gives -16 and writes nothing, an infinite x1 or x2
+ * gives -16. */
 TARNIX_API int32_t TARNIX_CALL e_evals(const char* expr, double x1, const char* var, double x2,
                                        int32_t n, double* xs, double* ys, double* info);
 /* The value of a true comparison: 1 or -1 (the default). Returns 0. */
@@ -193,7 +199,10 @@ TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode);
 
 /* ---- Integration ------------------------------------------------------ */
 
-/* method 0 midpoint, 1 trapezoid, 2 Simpson. */
+/* method 0 midpoint, 1 trapezoid, 2 Simpson (N even, else -11). Returns 0,
+ * or the error number of the first abscissa whose evaluation failed (the
+ * rule stops there), -16 for another method, N < 1, an infinite limit or an
+ * integrand that gives a matrix, -9/-8 when the sum is no finite number. */
 TARNIX_API int32_t TARNIX_CALL Integrate(const char* expr, double from, double to, int32_t N,
                                          int32_t method, const char* var, double* result);
 TARNIX_API double TARNIX_CALL dIntegrate(const char* expr, double from, double to, int32_t N,
@@ -201,21 +210,41 @@ TARNIX_API double TARNIX_CALL dIntegrate(const char* expr, double from, double t
 
 /* ---- Solvers ---------------------------------------------------------- */
 
+/* A starting value for Newton's method: unit steps to the right until |f|
+ * is small. */
 TARNIX_API double TARNIX_CALL dPolySolve(const char* expr, const char* var);
+/* A root of the polynomial expr by Newton's method from dPolySolve's value:
+ * 20 steps, and up to 200 while the residual is not yet small. The last
+ * iterate is returned in any case; the error number is -1 only when it is
+ * a root (its residual small against the size of the terms, or Newton's
+ * next step below the variable's tenth decimal), else -19 "No root found",
+ * -18 for a text that is no polynomial in var, -16 without a variable name,
+ * or the error of an evaluation that failed. */
 TARNIX_API double TARNIX_CALL dSolve(const char* expr, const char* var);
 TARNIX_API const char* TARNIX_CALL sPolyNewt(const char* expr, const char* var, int32_t maxIter);
+/* dSolve on ten-decimal texts with exactly `iterations` steps (at least 1);
+ * the same error numbers. */
 TARNIX_API const char* TARNIX_CALL sSolve(const char* expr, const char* var, int32_t iterations);
 
 /* ---- Polynomials ------------------------------------------------------ */
 
+/* The derivative of a polynomial text in var: "2.5*x^3 - x" gives
+ * "7.5*x^2 - 1", a constant "0". Terms are products of numbers, var with a
+ * numeric exponent and other names, divided only by numbers. A text that is
+ * no such polynomial (parentheses, a function, var in an exponent or a
+ * divisor) gives "" and the error number -18; an empty or malformed var -16. */
 TARNIX_API const char* TARNIX_CALL Poly_dydx(const char* expr, const char* var);
 TARNIX_API intptr_t TARNIX_CALL lPoly_dydx(const char* expr, const char* var);
+/* Least-squares coefficients by the normal equations; -1, or 4 (all
+ * coefficients 0) when the columns leave no unique fit. */
 TARNIX_API int32_t TARNIX_CALL aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y,
                                               double* coeff);
 TARNIX_API int32_t TARNIX_CALL aCalcCoeffPolin(double* points, int32_t nPoints, int32_t nCoeff,
                                                double* coeff);
 TARNIX_API int32_t TARNIX_CALL aGetYPolin(const double* x, const double* coeff, int32_t count,
                                           double* y);
+/* The abscissae where the polynomial of count (2 or 3) coefficients equals
+ * *y; -1, or 10 when there is none (a constant, a flat line, D < 0). */
 TARNIX_API int32_t TARNIX_CALL aGetXsOfQuadr(const double* y, const double* coeff, int32_t count,
                                              double* x1, double* x2);
 
@@ -226,6 +255,7 @@ TARNIX_API int32_t TARNIX_CALL LCM(int32_t a, int32_t b);
 TARNIX_API double TARNIX_CALL fact(int32_t n);
 TARNIX_API double TARNIX_CALL fact_inv(void);
 TARNIX_API int32_t TARNIX_CALL IsPrime(int32_t n);
+/* -1 for a prime, else the smallest divisor (2 for an even n), 0 below 2. */
 TARNIX_API int32_t TARNIX_CALL lIsPrime(int32_t n);
 TARNIX_API int32_t TARNIX_CALL InterpLin(const double* x, const double* x1, const double* x2,
                                          const double* y1, const double* y2, double* y);
