@@ -1,7 +1,9 @@
 // The call stubs: command layout, number writers and result fields.
 #include "trx_cli.h"
 
+#include <limits>
 #include <string>
+#include <string_view>
 
 #include "../../AuxFunct/aux_funct.h"
 #include "../trx_cs/client.h"
@@ -42,7 +44,21 @@ std::string Call(const std::string& body, std::string_view name, const trx::Bloc
 }
 
 int32_t L(const std::string& body, int i) { return aux::FieldL(body, i); }
-double D(const std::string& body, int i) { return aux::FieldD(body, i); }
+// A number field. The server writes a value that is no finite number as
+// "inf", "-inf" or "nan"; the shared reader takes those words for 0, which
+// would pass for a result, so they are read here as what they are.
+double D(const std::string& body, int i) {
+  std::string_view field = aux::FieldS(body, i);
+  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+  const bool negative = !field.empty() && field.front() == '-';
+  if (!field.empty() && (field.front() == '-' || field.front() == '+')) field.remove_prefix(1);
+  if (field.substr(0, 3) == "inf") {
+    return negative ? -std::numeric_limits<double>::infinity()
+                    : std::numeric_limits<double>::infinity();
+  }
+  if (field.substr(0, 3) == "nan") return std::numeric_limits<double>::quiet_NaN();
+  return aux::FieldD(body, i);
+}
 
 // A text field of the body, kept in the client's result text.
 const char* S(int i) {
@@ -80,8 +96,8 @@ int32_t Integrate(const char* expr, double from, double to, int32_t steps, int32
                   const char* var, double* result) {
   const std::string body =
       Call("FUN;Integrate;str;" + Expression(expr) + ";dbl;" + aux::Fixed10(from) + ";dbl;" +
-               aux::Fixed10(to) + ";lng;" + Int(steps) + ";str;" + (method == 1 ? "trap" : "rect") +
-               ";str;" + Text(var) + ";",
+               aux::Fixed10(to) + ";lng;" + Int(steps) + ";str;" +
+               std::string(aux::IntegrationWord(method)) + ";str;" + Text(var) + ";",
            "Integrate");
   if (result != nullptr) *result = D(body, 6);
   return L(body, 4);
@@ -150,8 +166,8 @@ const char* aAbout(int32_t flag) {
 
 const char* GetE_ErrDescr(int32_t code) {
   if (Client().CommandNotSent && code == kNotSent) {
-    Client().ResText =
-        "Invalid parameter (eval): the command is longer than 3000 bytes and was not sent";
+    Client().ResText = std::string(kInvalidParameterText) +
+                       ": the command is longer than 3000 bytes and was not sent";
     return Client().ResText.c_str();
   }
   Call("FUN;GetE_ErrDescr;Lng;" + Int(code) + ";", "GetE_ErrDescr");
@@ -162,6 +178,8 @@ int32_t GetE_Error() {
   if (Client().CommandNotSent) return kNotSent;
   return L(Call("FUN;GetE_Error;", "GetE_Error"), 4);
 }
+
+bool Answered() { return !Client().CommandNotSent && Client().CallStatus == 0; }
 
 int32_t GetResultType() { return L(Call("FUN;GetResultType;", "GetResultType"), 4); }
 void aElemOrderSet(int32_t order) {

@@ -12,7 +12,8 @@ namespace trx_cli {
 int32_t e_eval(const char* expr, double* result, int32_t check);
 int32_t e_evals(const char* expr, double x1, const char* var, double x2, int32_t n, double* xs,
                 double* ys, double* info);
-// method 1 is the trapezoidal rule ("trap"), any other the rectangular one ("rect").
+// method as aux::IntegrationMethod reads it: 0 midpoint ("rect"), 1
+// trapezoidal ("trap"), 2 Simpson ("simp"); the wire carries its word.
 int32_t Integrate(const char* expr, double from, double to, int32_t steps, int32_t method,
                   const char* var, double* result);
 double dSolve(const char* expr, const char* var);
@@ -33,8 +34,19 @@ void SetDebugF(int32_t flag);
 void ShowMsgs(int32_t level);
 void ReSetDuZuradi();
 
+// True when the last call was sent and its complete result came back.
+// Calls whose result carries no error of their own (SetVarFunct) are
+// checked with it.
+bool Answered();
+
+// The library's "invalid parameter" error: faults the client finds in a
+// command before any call (and commands it could not send) are reported
+// with this code and description, followed by what is wrong.
+inline constexpr int32_t kInvalidParameter = -16;
+inline constexpr const char* kInvalidParameterText = "Invalid parameter (eval)";
+
 // A command longer than a frame may be (3000 bytes) is not sent; the next
 // GetE_Error then reports it, with this code and its own description.
-inline constexpr int32_t kNotSent = -16;
+inline constexpr int32_t kNotSent = kInvalidParameter;
 
 }  // namespace trx_cli

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -94,6 +96,8 @@ TEST_F(Stubs, SendTheirCommandsByteForByte) {
        "FUN;Integrate;str;x^2;dbl;0.0000000000;dbl;1.5000000000;lng;10;str;trap;str;x;"},
       {[&] { trx_cli::Integrate("x^2", -1, 1, 7, 0, "x", &value); },
        "FUN;Integrate;str;x^2;dbl;-1.0000000000;dbl;1.0000000000;lng;7;str;rect;str;x;"},
+      {[&] { trx_cli::Integrate("x^2", 0, 1, 10, 2, "t", &value); },
+       "FUN;Integrate;str;x^2;dbl;0.0000000000;dbl;1.0000000000;lng;10;str;simp;str;t;"},
       {[&] { trx_cli::dSolve("x^2-4", "x"); }, "FUN;dSolve;str;x^2-4;str;x;"},
       {[&] { trx_cli::lPoly_dydx("3*x^2", "x"); }, "FUN;lPoly_dydx;str;3*x^2;str;x;"},
       {[&] { trx_cli::SetVarFunct("a", "5", 0); }, "FUN;SetVarFunct;str;a;str;5;lng;0;"},
@@ -157,6 +161,39 @@ TEST_F(Stubs, ReadTheirResultsOutOfTheReply) {
 
   EXPECT_EQ(trx_cli::GetE_Error(), -9);  // a mismatch is logged, the reply used
   EXPECT_EQ(Count("ERROR: Function Mistmatch: GetE_Error vs GetE_Errorx"), 1);
+}
+
+TEST_F(Stubs, ReadNumberFieldsThatAreNoFiniteNumbers) {
+  struct Case {
+    std::string field;
+    double value;  // NaN for a NaN
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<Case> cases = {
+      {"inf", inf}, {"-inf", -inf}, {"+inf", inf},         {" inf", inf},
+      {"nan", nan}, {"-nan", nan},  {"2.5000000000", 2.5}, {"-0.5", -0.5},
+  };
+  // The server answers with the field the test sends as the expression.
+  FakeServer server([](const std::string& command) -> Reply {
+    const std::string_view body = std::string_view(command).substr(trx::kHeaderSize);
+    const std::string field(aux::FieldS(body, 4));
+    if (NameOf(command) == "dSolve") return {"FUN;dSolve;dbl;" + field + ";"};
+    return {"FUN;Integrate;ret;-1;dbl;" + field + ";"};
+  });
+  Connect(server);
+  for (const Case& c : cases) {
+    double value = 0;
+    trx_cli::Integrate(c.field.c_str(), 0, 1, 1, 0, "x", &value);
+    const double root = trx_cli::dSolve(c.field.c_str(), "x");
+    if (std::isnan(c.value)) {
+      EXPECT_TRUE(std::isnan(value)) << c.field;
+      EXPECT_TRUE(std::isnan(root)) << c.field;
+    } else {
+      EXPECT_EQ(value, c.value) << c.field;
+      EXPECT_EQ(root, c.value) << c.field;
+    }
+  }
 }
 
 TEST_F(Stubs, FindMatrixKeepsOnlyTheLastMatrix) {
