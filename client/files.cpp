@@ -52,12 +52,30 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
   return static_cast<bool>(out);
 }
 
+bool WriteOutFile(const std::string& name, const std::string& text) {
+  const std::string path = Resolve(name, InOutDirectory());
+  if (WriteWholeFile(path, text)) return true;
+  Box("Error: can't write the file." + std::string(kCrLf) + path);
+  return false;
+}
+
+std::optional<std::size_t> ForeignByte(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool control = byte < 0x20 || byte == 0x7F;
+    if (control && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
+        byte != 0x1A) {
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
 std::string FileText(const std::string& name, const std::string& mode, const std::string& text) {
   const std::string path = Resolve(name, InOutDirectory());
   const std::string m = Lower(mode);
   if (m == "fileout") {
-    if (!WriteWholeFile(path, text))
-      Box("Error: can't write the file." + std::string(kCrLf) + path);
+    WriteOutFile(name, text);
     return {};
   }
   if (m != "fileinp") return {};
@@ -68,7 +86,7 @@ std::string FileText(const std::string& name, const std::string& mode, const std
   }
   // Lines that begin with an apostrophe are comments; the rest are joined.
   std::string joined;
-  std::istringstream lines(*content);
+  std::istringstream lines(std::string(WithoutByteOrderMark(*content)));
   std::string line;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

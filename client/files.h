@@ -2,8 +2,10 @@
 // Input box files, and the program directory they are found in.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -18,11 +20,18 @@ std::string InOutDirectory();
 std::string Resolve(const std::string& name, const std::string& base);
 
 // The file layer of the script commands. "fileinp": the file's lines that
-// do not begin with an apostrophe, joined without separator. "fileout":
-// writes text and returns "". Relative names lie in InOut/; failures are
-// reported in message boxes titled "Corvane".
+// do not begin with an apostrophe, joined without separator (a leading
+// UTF-8 byte-order mark skipped). "fileout": writes text and returns "".
+// Relative names lie in InOut/; failures are reported in message boxes
+// titled "Corvane".
 std::string FileText(const std::string& name, const std::string& mode,
                      const std::string& text = "");
+// "fileout" that tells whether the file was written.
+bool WriteOutFile(const std::string& name, const std::string& text);
+
+// The offset of the first byte that no script text holds (a control byte
+// other than tab, LF, VT, FF, CR and the end-of-file mark 0x1A), if any.
+std::optional<std::size_t> ForeignByte(std::string_view text);
 
 // The Input box files: mode 0 InOut/Input.txt, 3 InOut/Synt&Samp.txt; a
 // file that cannot be read is reported and gives nothing.

@@ -43,6 +43,37 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
+// A number as a user writes it: an optional sign, digits with at most one
+// point, an optional exponent; at least one digit before the exponent.
+// Such a text needs no evaluation.
+bool IsPlainNumber(std::string_view text) {
+  std::size_t p = 0;
+  if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
+  std::size_t digits = 0;
+  bool point = false;
+  for (; p < text.size(); ++p) {
+    if (text[p] >= '0' && text[p] <= '9') {
+      ++digits;
+    } else if (text[p] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  if (p < text.size() && (text[p] == 'e' || text[p] == 'E')) {
+    ++p;
+    if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
+    std::size_t exponent = 0;
+    for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p) ++exponent;
+    if (exponent == 0) return false;
+  }
+  return p == text.size();
+}
+
+// What a value that is no finite number prints as ("inf", "-nan").
+std::string NonFinite(double value) { return aux::FixedText(value, 0); }
+
 std::string Whole(double value) {
   const double r = std::nearbyint(value);
   if (!(r > -1e18 && r < 1e18)) return aux::FixedText(r, 0);
@@ -63,16 +94,19 @@ std::string KeywordOf(const std::string& line) {
 int Interpreter::Run(const std::string& script, const std::string& decimals_text) {
   ui_.ClosePlots();
   plots_ = 0;
-  decimals_ = std::clamp(aux::IntegerOf(decimals_text), 0, 100);
+  decimals_ = std::clamp(aux::IntegerOf(decimals_text), 0, kMaxDecimals);
   zero_mask_ = "0." + std::string(static_cast<std::size_t>(decimals_), '0');
   output_.clear();
   errors_ = 0;
   poly_variable_.clear();
 
+  // Editors that save UTF-8 may put a byte-order mark first; it belongs to
+  // no command, and left in place it would hide the first line's keyword.
+  const std::string_view text_of_script = WithoutByteOrderMark(script);
   std::vector<std::string> lines;
-  for (std::size_t start = 0; start <= script.size();) {
-    const std::size_t end = std::min(script.find('\n', start), script.size());
-    lines.push_back(script.substr(start, end - start));
+  for (std::size_t start = 0; start <= text_of_script.size();) {
+    const std::size_t end = std::min(text_of_script.find('\n', start), text_of_script.size());
+    lines.emplace_back(text_of_script.substr(start, end - start));
     start = end + 1;
   }
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -84,12 +118,17 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
     if (text.empty() || text[0] == '\'') continue;
     Line line;
     line.number = static_cast<int>(i) + 1;
-    line.keyword = KeywordOf(text);
-    text = text.substr(0, text.find('\''));  // a trailing comment goes
-    const std::size_t eq = text.find('=');
-    if (eq == std::string::npos) continue;
-    line.text = text;
-    line.arg = Trim(text.substr(eq + 1));
+    line.text = Trim(text.substr(0, text.find('\'')));  // a trailing comment goes
+    line.keyword = KeywordOf(line.text);
+    const std::size_t eq = line.text.find('=');
+    if (eq == std::string::npos || line.keyword.empty()) {
+      // A line that says nothing runnable is a mistake, not a line to skip:
+      // skipped, its result would silently be missing from the run.
+      ErrorBlock(line.number, line.text, "Result",
+                 ClientError("unknown command: a command line reads Keyword = argument"));
+      continue;
+    }
+    line.arg = Trim(line.text.substr(eq + 1));
     result_tag_ = kDefaultTag;
     file_in_.clear();
     file_out_.clear();
@@ -129,21 +168,19 @@ void Interpreter::Dispatch(const Line& line, const std::vector<std::string>& lin
   } else if (k == "derivatef") {
     Derive(line.number, Trim(FileArgument(WithoutApostrophes(arg), false)));
   } else if (k == "var") {
-    const std::string fields = arg + ";";
-    trx_cli::SetVarFunct(Trim(aux::FieldS(fields, 1)).c_str(), Trim(aux::FieldS(fields, 2)).c_str(),
-                         0);
+    Variable(line);
   } else if (k == "funct") {
     const std::string body = WithoutApostrophes(arg);
     const std::size_t semicolon = body.find(';');
     const std::string name = Trim(body.substr(0, semicolon));
     const std::string expr =
         semicolon == std::string::npos ? std::string() : Trim(body.substr(semicolon + 1));
-    trx_cli::SetVarFunct(name.c_str(), expr.c_str(), 1);
+    Function(line, name, expr);
   } else if (k == "functf") {
     const std::vector<std::string> words = Words(WithoutApostrophes(arg));
     const std::string name = words.empty() ? std::string() : words[0];
-    const std::string text = FileArgument(words.size() > 1 ? words[1] : std::string(), false);
-    trx_cli::SetVarFunct(name.c_str(), text.c_str(), 1);
+    const std::string text = Trim(FileArgument(words.size() > 1 ? words[1] : std::string(), false));
+    Function(line, name, text);
   } else if (k == "matr" || k == "vect") {
     Matrix(line.number, WithoutApostrophes(arg), result_tag_, 5);
   } else if (k == "matrf" || k == "vectf") {
@@ -162,8 +199,9 @@ void Interpreter::Dispatch(const Line& line, const std::vector<std::string>& lin
   } else if (k == "debug") {
     trx_cli::SetDebugF(aux::IntegerOf(arg));
   } else if (k == "plot") {
-    Plot plot = PlotCommand(line.text, ++plots_);
-    ui_.ShowPlot(plot);
+    PlotLine(line);
+  } else {
+    ErrorBlock(line.number, line.text, "Result", ClientError("unknown command '" + k + "'"));
   }
 }
 
@@ -178,28 +216,98 @@ std::string Interpreter::FileArgument(const std::string& arg, bool) {
 bool Interpreter::Failed(std::string& text, bool one_blank) {
   const int32_t code = trx_cli::GetE_Error();
   if (code == -1) return false;
-  ++errors_;
-  const std::string description = trx_cli::GetE_ErrDescr(code);
-  text = std::string(one_blank ? "===> ERROR n. = " : "===>  ERROR n. = ") + std::to_string(code) +
-         ": " + description;
+  text = LibraryError(code, one_blank);
   return true;
 }
 
-std::string Interpreter::NumberText(double value) const {
+std::string Interpreter::LibraryError(int32_t code, bool one_blank) {
+  ++errors_;
+  const std::string description = trx_cli::GetE_ErrDescr(code);
+  return std::string(one_blank ? "===> ERROR n. = " : "===>  ERROR n. = ") + std::to_string(code) +
+         ": " + description;
+}
+
+std::string Interpreter::ClientError(const std::string& detail) {
+  ++errors_;
+  return "===>  ERROR n. = " + std::to_string(trx_cli::kInvalidParameter) + ": " +
+         trx_cli::kInvalidParameterText + ": " + detail;
+}
+
+std::string Interpreter::NumberText(double value) {
+  // The library flags results that are no numbers; should one still come
+  // through, it is no result to show as one.
+  if (!std::isfinite(value)) {
+    return ClientError("the result is no finite number (" + NonFinite(value) + ")");
+  }
   return "Number = " + aux::FixedText(value, decimals_);
+}
+
+bool Interpreter::FieldNumber(const std::string& name, const std::string& field, double& value,
+                              std::string& error) {
+  if (field.empty()) {
+    error = ClientError(name + " is empty");
+    return false;
+  }
+  if (IsPlainNumber(field)) {
+    value = aux::DoubleOf(field);
+  } else {
+    trx_cli::e_eval(field.c_str(), &value, 1);
+    if (Failed(error)) {
+      error += " in " + name + " = " + field;
+      return false;
+    }
+    const int32_t type = trx_cli::GetResultType();
+    if (Unanswered(error)) return false;
+    if (type == 1) {
+      error = ClientError(name + " = " + field + " is a matrix, not a number");
+      return false;
+    }
+  }
+  if (!std::isfinite(value)) {
+    error = ClientError(name + " = " + field + " is no finite number");
+    return false;
+  }
+  return true;
+}
+
+bool Interpreter::Unanswered(std::string& error) {
+  if (trx_cli::Answered()) return false;
+  if (!Failed(error)) error = ClientError("the server did not answer");
+  return true;
+}
+
+std::string Interpreter::Store(const std::string& name, const std::string& value, int32_t kind) {
+  trx_cli::SetVarFunct(name.c_str(), value.c_str(), kind);
+  // SetVarFunct leaves the library's error number alone, so only a call
+  // that never got through can have failed.
+  std::string error;
+  Unanswered(error);
+  return error;
+}
+
+void Interpreter::ErrorBlock(int number, const std::string& head, const std::string& label,
+                             const std::string& error) {
+  AddBlock("Ln " + std::to_string(number) + ": " + head + ":" + kCrLf + std::string(7, ' ') +
+           label + " => " + error + kCrLf);
 }
 
 std::string Interpreter::ResultText(double value, bool derivative_arrow) {
   std::string text;
   if (Failed(text, derivative_arrow)) return text;
-  if (trx_cli::GetResultType() != 1) return NumberText(value);
+  // Without the type, a matrix's handle would pass for the number.
+  const int32_t type = trx_cli::GetResultType();
+  if (Unanswered(text)) return text;
+  if (type != 1) return NumberText(value);
   // A matrix result: its value is the matrix's handle.
   const std::string handle = std::to_string(static_cast<long long>(value));
   int32_t rows = 0;
   int32_t cols = 0;
   trx_cli::FindMatrix(handle.c_str(), 9, &rows, &cols);
+  if (Unanswered(text)) return text;
+  if (rows <= 0 || cols <= 0) return ClientError("the matrix of the result was not found");
   const std::string printed = trx_cli::aPrint(static_cast<int32_t>(value), rows, cols, "String",
                                               zero_mask_.c_str(), "", "");
+  if (Unanswered(text)) return text;
   return (cols >= 2 ? "Matrix: " : "Vector: ") + printed;
 }
 
@@ -208,8 +316,14 @@ void Interpreter::AddBlock(const std::string& block) {
   ui_.ShowOutput(output_);
 }
 
-void Interpreter::WriteOutputFile(const std::string& text) {
-  if (result_tag_ != kDefaultTag && !file_out_.empty()) FileText(file_out_, "fileout", text);
+void Interpreter::WriteOutputFile(int number, const std::string& text) {
+  if (result_tag_ == kDefaultTag || file_out_.empty()) return;
+  // The result block is already out; a file that was asked for and not
+  // written is a failure of its own.
+  if (!WriteOutFile(file_out_, text)) {
+    ErrorBlock(number, "Output file = " + file_out_, "Result",
+               ClientError("can't write the file " + Resolve(file_out_, InOutDirectory())));
+  }
 }
 
 void Interpreter::Expression(const Line& line, const std::string& expr) {
@@ -218,7 +332,7 @@ void Interpreter::Expression(const Line& line, const std::string& expr) {
   const std::string text = ResultText(value);
   AddBlock("Ln " + std::to_string(line.number) + ": Expression = " + expr + ": " + result_tag_ +
            kCrLf + kResult + text + kCrLf);
-  WriteOutputFile(text);
+  WriteOutputFile(line.number, text);
 }
 
 void Interpreter::StoreExpression(const Line& line) {
@@ -232,34 +346,109 @@ void Interpreter::StoreExpression(const Line& line) {
   if (!Trim(aux::FieldS(fields, 2)).empty()) {
     result_tag_ = "(=>" + std::string(aux::FieldS(fields, 2)) + " " +
                   std::string(aux::FieldS(fields, 3)) + ")";
-    name = Trim(aux::FieldS(fields, 1));
   }
+  name = Trim(aux::FieldS(fields, 1));
   const std::string expr = WithoutApostrophes(line.arg);
-  double value = 0.0;
-  trx_cli::e_eval(expr.c_str(), &value, 1);
   std::string stored;
-  if (!Failed(stored)) {
-    if (trx_cli::GetResultType() != 1) {
-      const std::string fixed = aux::FixedText(value, decimals_);
-      trx_cli::SetVarFunct(name.c_str(), aux::Tidy(fixed).c_str(), 0);
-      stored = "Number " + name + " = " + fixed;
-    } else {
-      int32_t rows = 0;
-      int32_t cols = 0;
-      const std::string handle = std::to_string(static_cast<long long>(value));
-      const double* elements = trx_cli::FindMatrix(handle.c_str(), 9, &rows, &cols);
-      std::string definition =
-          Bracketed(name) + "; " + std::to_string(rows) + "; " + std::to_string(cols) + ";";
-      for (int32_t k = 0; elements != nullptr && k < rows * cols; ++k) {
-        definition += aux::Tidy(aux::FixedText(elements[k], decimals_)) + "; ";
+  if (name.empty()) {
+    stored = ClientError("no name to store the value as: StoExpr(name) = expression");
+  } else {
+    double value = 0.0;
+    trx_cli::e_eval(expr.c_str(), &value, 1);
+    if (!Failed(stored)) {
+      const int32_t type = trx_cli::GetResultType();
+      if (!Unanswered(stored)) {
+        stored = type != 1 ? StoredNumber(name, value) : StoredMatrix(name, value);
       }
-      trx_cli::SetStrMatrix(definition.c_str(), 0, 1);
-      stored = (cols == 1 ? "Vect = " : "Matr = ") + definition;
     }
   }
   AddBlock("Ln " + std::to_string(line.number) + ": Expression = " + expr + ": " + result_tag_ +
            kCrLf + "       Stored => " + stored + kCrLf);
-  WriteOutputFile(stored);
+  WriteOutputFile(line.number, stored);
+}
+
+std::string Interpreter::StoredNumber(const std::string& name, double value) {
+  if (!std::isfinite(value)) {
+    return ClientError("the result is no finite number (" + NonFinite(value) + ")");
+  }
+  // The variable keeps every decimal the wire brought, not only those shown:
+  // a third stored with four decimals would make three thirds 0.9999.
+  const std::string error = Store(name, aux::Tidy(aux::Fixed10(value)), 0);
+  if (!error.empty()) return error;
+  return "Number " + name + " = " + aux::FixedText(value, decimals_);
+}
+
+std::string Interpreter::StoredMatrix(const std::string& name, double handle_value) {
+  int32_t rows = 0;
+  int32_t cols = 0;
+  const std::string handle = std::to_string(static_cast<long long>(handle_value));
+  const double* elements = trx_cli::FindMatrix(handle.c_str(), 9, &rows, &cols);
+  std::string error;
+  if (Unanswered(error)) return error;
+  const std::string head =
+      Bracketed(name) + "; " + std::to_string(rows) + "; " + std::to_string(cols) + ";";
+  std::string definition = head;
+  std::string shown = head;
+  for (int32_t k = 0; elements != nullptr && k < rows * cols; ++k) {
+    definition += aux::Tidy(aux::Fixed10(elements[k])) + "; ";
+    shown += aux::Tidy(aux::FixedText(elements[k], decimals_)) + "; ";
+  }
+  trx_cli::SetStrMatrix(definition.c_str(), 0, 1);
+  if (Failed(error)) return error;
+  return (cols == 1 ? "Vect = " : "Matr = ") + shown;
+}
+
+void Interpreter::Variable(const Line& line) {
+  const std::string fields = line.arg + ";";
+  const std::string name = Trim(aux::FieldS(fields, 1));
+  const std::string value = Trim(aux::FieldS(fields, 2));
+  std::string error;
+  if (name.empty()) {
+    error = ClientError("no variable name: Var = name; value");
+  } else if (value.empty()) {
+    error = ClientError("no value for " + name + ": Var = name; value");
+  } else if (IsPlainNumber(value)) {
+    if (std::isfinite(aux::DoubleOf(value))) {
+      error = Store(name, value, 0);
+    } else {
+      error = ClientError("the value " + value + " lies beyond the range of a number");
+    }
+  } else {
+    // Any other value is an expression, stored as the number it gives.
+    double number = 0.0;
+    trx_cli::e_eval(value.c_str(), &number, 1);
+    if (!Failed(error)) {
+      const int32_t type = trx_cli::GetResultType();
+      if (!Unanswered(error)) {
+        if (type == 1) {
+          error = ClientError("a variable holds a number; StoExpr(name) = ... stores a matrix");
+        } else if (!std::isfinite(number)) {
+          error = ClientError("the value is no finite number (" + NonFinite(number) + ")");
+        } else {
+          error = Store(name, aux::Tidy(aux::Fixed10(number)), 0);
+        }
+      }
+    }
+  }
+  if (!error.empty()) ErrorBlock(line.number, "Var = " + line.arg, "Stored", error);
+}
+
+void Interpreter::Function(const Line& line, const std::string& name, const std::string& body) {
+  std::string error;
+  if (name.empty()) {
+    error = ClientError("no function name");
+  } else if (body.empty()) {
+    // A FunctF file that cannot be read ends here too: its message box
+    // alone would leave the run counted as a success.
+    error = ClientError("the function " + name + " has no body" +
+                        (file_in_.empty() ? "" : " (file " + file_in_ + ")"));
+  } else {
+    error = Store(name, body, 1);
+  }
+  if (!error.empty()) {
+    const std::string head = (line.keyword == "functf" ? "FunctF = " : "Funct = ") + line.arg;
+    ErrorBlock(line.number, head, "Stored", error);
+  }
 }
 
 void Interpreter::IntegrateLine(int number, const std::string& text) {
@@ -269,23 +458,44 @@ void Interpreter::IntegrateLine(int number, const std::string& text) {
                                              ? std::string()
                                              : text.substr(open + 1, close - open - 1)) +
                                         ";"));
-  const double from = aux::FieldD(params, 1);
-  const double to = aux::FieldD(params, 2);
-  const double steps = std::nearbyint(aux::FieldD(params, 3));
-  const int method = Trim(aux::FieldS(params, 4)) == "trap" ? 1 : 0;
+  const std::string from_field = Trim(aux::FieldS(params, 1));
+  const std::string to_field = Trim(aux::FieldS(params, 2));
+  const std::string rule = Trim(aux::FieldS(params, 4));
   const std::string var = Trim(aux::FieldS(params, 5));
   const std::size_t eq = text.find('=');
   const std::string expr = eq == std::string::npos ? std::string() : Trim(text.substr(eq + 1));
-  const int32_t n = steps > 2147483647.0    ? INT32_MAX
-                    : steps < -2147483648.0 ? INT32_MIN
-                                            : static_cast<int32_t>(steps);
-  double value = 0.0;
-  trx_cli::Integrate(expr.c_str(), from, to, n, method, var.c_str(), &value);
+  // A limit that gives no number is shown as typed.
+  std::string from_shown = from_field;
+  std::string to_shown = to_field;
+  double from = 0.0;
+  double to = 0.0;
+  double steps = 0.0;
   std::string result;
-  if (!Failed(result)) result = NumberText(value);
+  if (FieldNumber("from", from_field, from, result)) {
+    from_shown = Whole(from);
+    if (FieldNumber("to", to_field, to, result)) {
+      to_shown = Whole(to);
+      FieldNumber("steps", Trim(aux::FieldS(params, 3)), steps, result);
+    }
+  }
+  const int32_t method = aux::IntegrationMethod(rule);
+  if (result.empty() && method < 0) {
+    result = ClientError("unknown integration rule '" + rule + "': rect, trap or simp");
+  } else if (result.empty() && var.empty()) {
+    result = ClientError(
+        "no integration variable: Integrate(from; to; steps; rule; variable) = expression");
+  } else if (result.empty()) {
+    steps = std::nearbyint(steps);
+    const int32_t n = steps > 2147483647.0    ? INT32_MAX
+                      : steps < -2147483648.0 ? INT32_MIN
+                                              : static_cast<int32_t>(steps);
+    double value = 0.0;
+    trx_cli::Integrate(expr.c_str(), from, to, n, method, var.c_str(), &value);
+    if (!Failed(result)) result = NumberText(value);
+  }
   AddBlock("Ln " + std::to_string(number) + ": iFunction = " + expr + ": " + result_tag_ + kCrLf +
-           "       Integral iFunction(" + Whole(from) + "," + Whole(to) + ") => " + result + kCrLf);
-  WriteOutputFile(result);
+           "       Integral iFunction(" + from_shown + "," + to_shown + ") => " + result + kCrLf);
+  WriteOutputFile(number, result);
 }
 
 void Interpreter::Solve(const Line& line) {
@@ -303,7 +513,43 @@ void Interpreter::Derive(int number, const std::string& polynomial) {
   if (Failed(error, true)) result = error;
   AddBlock("Ln " + std::to_string(number) + ": Polyn = " + polynomial + ":" + kCrLf +
            "       Derivate of Polyn => " + result + kCrLf);
-  WriteOutputFile(result);
+  WriteOutputFile(number, result);
+}
+
+void Interpreter::PlotLine(const Line& line) {
+  Plot plot = ParsePlotLine(line.text, plots_ + 1);
+  const std::string head = "Plot = " + plot.expr;
+  std::string error;
+  double steps = 0.0;
+  if (FieldNumber("from", PlotParameter(line.text, 1), plot.from, error) &&
+      FieldNumber("to", PlotParameter(line.text, 3), plot.to, error) &&
+      FieldNumber("steps", PlotParameter(line.text, 4), steps, error)) {
+    plot.steps = PlotSteps(steps);
+    if (plot.var.empty()) {
+      error = ClientError("no plot variable: Plot(from; variable; to; steps; [file]) = expression");
+    } else if (plot.steps < 0) {
+      error = ClientError("steps = " + PlotParameter(line.text, 4) +
+                          ": the number of steps must lie between 0 and " +
+                          std::to_string(kMaxPlotSteps));
+    } else {
+      ComputeSamples(plot);
+      if (!HasFiniteSample(plot)) {
+        // No point of the curve could be computed: the error of the last
+        // sample says why (often all samples fail alike).
+        error = plot.error == -1 ? ClientError("no sample of the curve is a finite number")
+                                 : LibraryError(plot.error);
+      }
+    }
+  }
+  // The data file is written whatever happened, with the finite samples
+  // only: an old file of the same name would otherwise pass for this run's.
+  if (!plot.file.empty() && !SavePlotData(plot, plot.file) && error.empty()) {
+    error = ClientError("can't write the data file " + Resolve(plot.file, ProgramDirectory()));
+  }
+  if (!error.empty()) ErrorBlock(line.number, head, "Result", error);
+  if (!HasFiniteSample(plot)) return;
+  plot.number = ++plots_;
+  ui_.ShowPlot(plot);
 }
 
 void Interpreter::Matrix(int number, const std::string& definition, const std::string& tag,

@@ -4,6 +4,7 @@
 // batch mode implements and the main window will.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,17 @@ class UserInterface {
   virtual void ShowPlot(const Plot& plot) = 0;
 };
 
+// Numbers cross the wire with ten decimals: more would be invented digits.
+inline constexpr int kMaxDecimals = 10;
+
 class Interpreter {
  public:
   explicit Interpreter(UserInterface& ui) : ui_(ui) {}
 
-  // Runs script (lines separated by LF or CR LF) with the number of
-  // decimals given as the text of the decimals field. Returns the number of
-  // errors found.
+  // Runs script (lines separated by LF or CR LF, a leading UTF-8
+  // byte-order mark skipped) with the number of decimals given as the text
+  // of the decimals field, 0 to kMaxDecimals. Returns the number of errors
+  // found.
   int Run(const std::string& script, const std::string& decimals_text);
   const std::string& Output() const { return output_; }
 
@@ -44,7 +49,10 @@ class Interpreter {
   void Dispatch(const Line& line, const std::vector<std::string>& lines, std::size_t& index);
   void Expression(const Line& line, const std::string& expr);
   void StoreExpression(const Line& line);
+  void Variable(const Line& line);
+  void Function(const Line& line, const std::string& name, const std::string& body);
   void IntegrateLine(int number, const std::string& text);
+  void PlotLine(const Line& line);
   void Solve(const Line& line);
   void Derive(int number, const std::string& polynomial);
   void Matrix(int number, const std::string& definition, const std::string& tag, int blanks);
@@ -56,9 +64,31 @@ class Interpreter {
   std::string ResultText(double value, bool derivative_arrow = false);
   // "===>  ERROR n. = code: description" when the last call failed.
   bool Failed(std::string& text, bool one_blank = false);
-  std::string NumberText(double value) const;
+  // The error block text of a library error number, counted.
+  std::string LibraryError(int32_t code, bool one_blank = false);
+  // A fault the client finds itself: the invalid-parameter error followed
+  // by detail, counted like the library's errors.
+  std::string ClientError(const std::string& detail);
+  // "Number = ..." with the decimals, or an error for a value that is no
+  // finite number.
+  std::string NumberText(double value);
+  // A number field of Integrate or Plot: a plain number as written, any
+  // other text evaluated. False, with error set, when it gives no number.
+  bool FieldNumber(const std::string& name, const std::string& field, double& value,
+                   std::string& error);
+  // After a call whose reply carries no error number of its own: true,
+  // with error set, when the call got no complete answer.
+  bool Unanswered(std::string& error);
+  // Stores a variable (kind 0) or a function (1); "" or the error of the call.
+  std::string Store(const std::string& name, const std::string& value, int32_t kind);
+  // StoExpr's two results: the block text after "Stored => ".
+  std::string StoredNumber(const std::string& name, double value);
+  std::string StoredMatrix(const std::string& name, double handle_value);
   void AddBlock(const std::string& block);
-  void WriteOutputFile(const std::string& text);
+  // "Ln N: head:" and one result line labelled label.
+  void ErrorBlock(int number, const std::string& head, const std::string& label,
+                  const std::string& error);
+  void WriteOutputFile(int number, const std::string& text);
 
   UserInterface& ui_;
   std::string output_;

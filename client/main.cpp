@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,7 +40,7 @@ constexpr const char* kUsage =
     "                  standard error\n"
     "  --host H        the server's host, default 127.0.0.1\n"
     "  --port N        the server's port, default 6832\n"
-    "  --decimals D    decimals of the numbers written, default 4\n"
+    "  --decimals D    decimals of the numbers written, 0 to 10, default 4\n"
     "  --plot-png DIR  with --run: draw each plot into DIR/aPlot_N.png as its\n"
     "                  window would show it\n"
     "  --log           copy the client's message log to standard error\n"
@@ -92,13 +93,20 @@ int ParseOptions(int argc, char** argv, Options& o) {
     } else if (arg == "--host") {
       o.host = value;
     } else if (arg == "--port") {
-      char* end = nullptr;
-      const long port = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || port < 1 || port > 65535) {
+      int port = 0;
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
+      if (value.empty() || ec != std::errc() || end != value.data() + value.size() || port < 1 ||
+          port > 65535) {
         return 1 + Usage(("bad port: " + value).c_str());
       }
-      o.port = static_cast<int>(port);
+      o.port = port;
     } else if (arg == "--decimals") {
+      // Numbers cross the wire with ten decimals: more would be invented.
+      const bool whole = !value.empty() && value.size() <= 2 &&
+                         value.find_first_not_of("0123456789") == std::string::npos;
+      if (!whole || aux::IntegerOf(value) > corvane::kMaxDecimals) {
+        return 1 + Usage("--decimals takes a whole number from 0 to 10");
+      }
       o.decimals = value;
     } else {
       o.plot_png = value;
@@ -134,6 +142,17 @@ int main(int argc, char** argv) {
   const std::optional<std::string> script = corvane::ReadWholeFile(options.script);
   if (!script) {
     std::fprintf(stderr, "Corvane: can't read the script %s\n", options.script.c_str());
+    return 2;
+  }
+  // A binary file run as a script would give a block of nonsense per line,
+  // or none at all: refused before any call.
+  if (const std::optional<std::size_t> at = corvane::ForeignByte(*script)) {
+    char hex[3] = {};
+    const auto byte = static_cast<unsigned char>((*script)[*at]);
+    hex[0] = "0123456789ABCDEF"[byte >> 4];
+    hex[1] = "0123456789ABCDEF"[byte & 15];
+    std::fprintf(stderr, "Corvane: %s is not a script: it holds the byte 0x%s at offset %zu\n",
+                 options.script.c_str(), hex, *at);
     return 2;
   }
   // Plot pictures need fonts, hence a GUI application, which needs no display.

@@ -1,5 +1,6 @@
 #include "plot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -12,29 +13,41 @@
 namespace corvane {
 namespace {
 
-int RoundedSteps(double value) {
-  const double r = std::nearbyint(value);
-  if (!(r >= 0)) return 0;
-  return r > kMaxPlotSteps ? kMaxPlotSteps + 1 : static_cast<int>(r);
+std::string Parameters(const std::string& line) {
+  const std::size_t open = line.find('(');
+  const std::size_t close = open == std::string::npos ? std::string::npos : line.find(')', open);
+  return (open == std::string::npos || close == std::string::npos
+              ? std::string()
+              : line.substr(open + 1, close - open - 1)) +
+         ";";
+}
+
+bool Finite(const Plot& plot, std::size_t i) {
+  return std::isfinite(plot.x[i]) && std::isfinite(plot.y[i]);
 }
 
 }  // namespace
+
+int PlotSteps(double value) {
+  const double r = std::nearbyint(value);
+  if (!(r >= 0 && r <= kMaxPlotSteps)) return -1;
+  return static_cast<int>(r);
+}
+
+std::string PlotParameter(const std::string& line, int i) {
+  return Trim(aux::FieldS(Parameters(line), i));
+}
 
 Plot ParsePlotLine(const std::string& line, int n) {
   Plot plot;
   plot.number = n;
   const std::size_t eq = line.find('=');
   plot.expr = eq == std::string::npos ? std::string() : Trim(std::string_view(line).substr(eq + 1));
-  const std::size_t open = line.find('(');
-  const std::size_t close = open == std::string::npos ? std::string::npos : line.find(')', open);
-  const std::string params = (open == std::string::npos || close == std::string::npos
-                                  ? std::string()
-                                  : line.substr(open + 1, close - open - 1)) +
-                             ";";
+  const std::string params = Parameters(line);
   plot.from = aux::FieldD(params, 1);
   plot.var = Lower(Trim(aux::FieldS(params, 2)));
   plot.to = aux::FieldD(params, 3);
-  plot.steps = RoundedSteps(aux::FieldD(params, 4));
+  plot.steps = PlotSteps(aux::FieldD(params, 4));
   plot.file = WithoutBrackets(Trim(aux::FieldS(params, 5)));
   return plot;
 }
@@ -46,41 +59,56 @@ void ComputeSamples(Plot& plot, const std::string& expr, double from, const std:
   const double a = from == 0 ? plot.from : from;
   const double b = to == 0 ? plot.to : to;
   const int n = steps == 0 ? plot.steps : steps;
+  plot.x_min = plot.y_min = plot.x_max = plot.y_max = 0;
   if (n < 0 || n > kMaxPlotSteps) {
     trx::MessageBox("Plot: the number of steps must lie between 0 and 16777215.", "Corvane");
-    plot.x.assign(1, 0.0);
-    plot.y.assign(1, 0.0);
-    plot.x_min = plot.y_min = plot.x_max = plot.y_max = 0;
+    plot.x.clear();
+    plot.y.clear();
+    plot.error = trx_cli::kInvalidParameter;
     return;
   }
-  plot.x.assign(static_cast<std::size_t>(n) + 1, 0.0);
-  plot.y.assign(static_cast<std::size_t>(n) + 1, 0.0);
+  // What the server does not send stays NaN: no sample is made up.
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  plot.x.assign(static_cast<std::size_t>(n) + 1, none);
+  plot.y.assign(static_cast<std::size_t>(n) + 1, none);
   double stats[5] = {0, 0, 0, 0, 0};
   plot.error = trx_cli::e_evals(e.c_str(), a, v.c_str(), b, n, plot.x.data(), plot.y.data(), stats);
-  plot.x_min = stats[1];
-  plot.y_min = stats[2];
-  plot.x_max = stats[3];
-  plot.y_max = stats[4];
+  // The range of what is drawn, taken from the samples themselves: a sample
+  // whose evaluation failed must not widen it.
+  bool first = true;
+  for (std::size_t i = 0; i < plot.y.size(); ++i) {
+    if (!Finite(plot, i)) continue;
+    if (first) {
+      plot.x_min = plot.x_max = plot.x[i];
+      plot.y_min = plot.y_max = plot.y[i];
+      first = false;
+      continue;
+    }
+    plot.x_min = std::min(plot.x_min, plot.x[i]);
+    plot.x_max = std::max(plot.x_max, plot.x[i]);
+    plot.y_min = std::min(plot.y_min, plot.y[i]);
+    plot.y_max = std::max(plot.y_max, plot.y[i]);
+  }
+}
+
+bool HasFiniteSample(const Plot& plot) {
+  for (std::size_t i = 0; i < std::min(plot.x.size(), plot.y.size()); ++i) {
+    if (Finite(plot, i)) return true;
+  }
+  return false;
 }
 
 bool SavePlotData(const Plot& plot, const std::string& file_name) {
   const std::string path = Resolve(file_name, ProgramDirectory());
   std::string text = "Id\tX\tY\r\n";
-  for (std::size_t i = 0; i < plot.y.size(); ++i) {
-    if (plot.y[i] == std::numeric_limits<double>::infinity()) continue;
+  for (std::size_t i = 0; i < std::min(plot.x.size(), plot.y.size()); ++i) {
+    if (!Finite(plot, i)) continue;
     text += std::to_string(i) + "\t" + aux::Tidy(aux::Fixed10(plot.x[i])) + "\t" +
             aux::Tidy(aux::Fixed10(plot.y[i])) + "\r\n";
   }
   if (WriteWholeFile(path, text)) return true;
   trx::MessageBox("Error: can't write the file.\r\n" + path, "Corvane");
   return false;
-}
-
-Plot PlotCommand(const std::string& line, int n) {
-  Plot plot = ParsePlotLine(line, n);
-  ComputeSamples(plot);
-  if (!plot.file.empty()) SavePlotData(plot, plot.file);
-  return plot;
 }
 
 namespace {

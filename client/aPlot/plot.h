@@ -26,18 +26,24 @@ struct Plot {
 // The most samples a plot asks for.
 inline constexpr int kMaxPlotSteps = 16777215;
 
-// Reads "Plot(from; var; to; steps; [file]) = expression" as plot n.
+// Reads "Plot(from; var; to; steps; [file]) = expression" as plot n; from,
+// to and steps as plain numbers (see PlotParameter for their texts).
 Plot ParsePlotLine(const std::string& line, int n);
+// The i-th parameter (from 1) between the parentheses of a Plot line, trimmed.
+std::string PlotParameter(const std::string& line, int i);
+// The number of steps a value asks for, rounded; -1 outside 0..kMaxPlotSteps.
+int PlotSteps(double value);
 // Asks the server for the samples; an empty text or a zero number stands
-// for the plot's stored parameter.
+// for the plot's stored parameter. A sample that did not arrive, or whose
+// evaluation failed, is NaN; the range covers the finite samples only.
 void ComputeSamples(Plot& plot, const std::string& expr = "", double from = 0,
                     const std::string& var = "", double to = 0, int steps = 0);
-// "Id\tX\tY" and one line per sample whose ordinate is no plus infinity;
-// relative names lie in the program directory. False (after a message box)
-// when the file cannot be written.
+// True when at least one sample has a finite abscissa and ordinate.
+bool HasFiniteSample(const Plot& plot);
+// "Id\tX\tY" and one line per sample whose abscissa and ordinate are
+// finite; relative names lie in the program directory. False (after a
+// message box) when the file cannot be written.
 bool SavePlotData(const Plot& plot, const std::string& file_name);
-// PlotCommand without the window: parse, compute, and write the data file.
-Plot PlotCommand(const std::string& line, int n);
 
 // The mapping between values and the pixels of a plot image width x height
 // pixels large: x from the left edge to the right one, y from the row 20

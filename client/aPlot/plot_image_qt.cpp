@@ -21,9 +21,13 @@ void DrawCurve(QPainter& painter, const Plot& plot, const PlotScale& scale) {
   QPointF last;
   const std::size_t n = std::min(plot.x.size(), plot.y.size());
   for (std::size_t i = 0; i < n; ++i) {
-    // Plus infinity is left out and the line bridges it; so is any other
-    // value that is no number, which no pixel could show.
-    if (!std::isfinite(plot.y[i]) || !std::isfinite(plot.x[i])) continue;
+    // A sample that is no finite number is a point where the curve is not
+    // known (a failed evaluation, a pole): the line stops there rather than
+    // bridging it with a value nobody computed.
+    if (!std::isfinite(plot.y[i]) || !std::isfinite(plot.x[i])) {
+      have_last = false;
+      continue;
+    }
     const QPointF point(Clamped(scale.Column(plot.x[i])), Clamped(scale.Row(plot.y[i])));
     if (have_last) painter.drawLine(last, point);
     last = point;

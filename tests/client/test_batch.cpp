@@ -82,6 +82,39 @@ TEST_F(Batch, ErrorsGiveStatusOneAndLinesEndInLineFeeds) {
             "       Result => Number = 0.25\n\n");
 }
 
+TEST_F(Batch, AnUnknownCommandGivesStatusOne) {
+  Write("s.txt", "Expr = 1\nExprr = 2\n");
+  const Outcome o = Corvane("--run s.txt --decimals 0" + Port());
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "1 errors found\n");
+  EXPECT_EQ(o.out,
+            "Ln 1: Expression = 1:                     \n"
+            "       Result => Number = 1\n\n"
+            "Ln 2: Exprr = 2:\n"
+            "       Result => ===>  ERROR n. = -16: Invalid parameter (eval): unknown command "
+            "'exprr'\n\n");
+}
+
+TEST_F(Batch, AByteOrderMarkBeforeTheFirstLineIsSkipped) {
+  Write("s.txt",
+        "\xEF\xBB\xBF"
+        "Expr = 6*7\r\n");
+  const Outcome o = Corvane("--run s.txt --decimals 0" + Port());
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.out,
+            "Ln 1: Expression = 6*7:                     \n       Result => Number = 42\n\n");
+}
+
+TEST_F(Batch, TextControlBytesAreNoCommands) {
+  // Tab, form feed, vertical tab and a DOS end-of-file mark are text.
+  Write("s.txt", "\tExpr = 1/4\f\r\n\v\n\x1A");
+  const Outcome o = Corvane("--run s.txt --decimals 10" + Port());
+  EXPECT_EQ(o.status, 0) << o.out << o.err;
+  EXPECT_EQ(o.out,
+            "Ln 1: Expression = 1/4:                     \n"
+            "       Result => Number = 0.2500000000\n\n");
+}
+
 TEST_F(Batch, TheLogGoesToStandardError) {
   Write("s.txt", "Expr = 1\n");
   const Outcome o = Corvane("--run s.txt --log" + Port());
@@ -133,6 +166,10 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
     closed_port = gone.Port();
   }
   Write("s.txt", "Expr = 1\n");
+  Write("nul.txt", std::string("Expr = 1\nExpr = 2") + '\0' + "\n");
+  Write("esc.txt", "Expr = 1\x1B[0m\n");
+  Write("del.txt", "Expr = 1\x7F\n");
+  const std::string decimals = "Corvane: --decimals takes a whole number from 0 to 10\n\nusage:";
   const std::vector<Refusal> cases = {
       {"no server", "--run s.txt --port " + std::to_string(closed_port), 2,
        "Corvane: no server at 127.0.0.1:" + std::to_string(closed_port)},
@@ -141,6 +178,17 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
       {"bad port", "--run s.txt --port 70000", 2, "bad port: 70000"},
       {"unknown option", "--run s.txt --colour", 2, "unknown option --colour"},
       {"missing value", "--run", 2, "missing value after --run"},
+      {"a NUL byte", "--run nul.txt" + Port(), 2,
+       "Corvane: nul.txt is not a script: it holds the byte 0x00 at offset 17\n"},
+      {"an escape byte", "--run esc.txt" + Port(), 2,
+       "Corvane: esc.txt is not a script: it holds the byte 0x1B at offset 8\n"},
+      {"a delete byte", "--run del.txt" + Port(), 2,
+       "Corvane: del.txt is not a script: it holds the byte 0x7F at offset 8\n"},
+      {"decimals no number", "--run s.txt --decimals abc" + Port(), 2, decimals},
+      {"decimals negative", "--run s.txt --decimals -1" + Port(), 2, decimals},
+      {"decimals beyond ten", "--run s.txt --decimals 11" + Port(), 2, decimals},
+      {"decimals empty", "--run s.txt --decimals ''" + Port(), 2, decimals},
+      {"decimals with a point", "--run s.txt --decimals 4.0" + Port(), 2, decimals},
   };
   for (const Refusal& c : cases) {
     const Outcome o = Corvane(c.arguments);
