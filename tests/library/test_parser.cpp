@@ -179,7 +179,7 @@ TEST_F(Engine, EvalsWithNoStepOrARangeFromRightToLeft) {
   EXPECT_EQ(back.ys, (std::vector<double>{5, 4, 3, 2}));
   EXPECT_EQ(back.info, (std::vector<double>{0, 2, 2, 5, 5}));
 
-  const Range endless = EvalRange("x", 0, "x", 1e400, 3);
+  const Range endless = EvalRange("x", 0, "x", std::numeric_limits<double>::infinity(), 3);
   EXPECT_EQ(endless.ret, -16);
 }
 

@@ -99,7 +99,9 @@ TEST_F(Engine, IntegerOperatorsHaveNoUndefinedCases) {
   for (const auto& c : cases) {
     const Result r = Eval(c.expr);
     EXPECT_EQ(r.error, c.error) << c.expr;
-    if (c.error == -1) EXPECT_EQ(r.value, c.value) << c.expr;
+    if (c.error == -1) {
+      EXPECT_EQ(r.value, c.value) << c.expr;
+    }
   }
 }
 
