@@ -95,15 +95,23 @@ int main(int argc, char** argv) {
     }
     if (strcmp(arg, "--solve") == 0 && i + 2 < argc) {
       const double root = dSolve(argv[i + 1], argv[i + 2]);
+      const int code = GetE_Error();
       printf("root of %s in %s = ", argv[i + 1], argv[i + 2]);
       print_double(root);
+      /* the last iterate comes back either way: only -1 makes it a root */
+      if (code != -1) printf("   [error %d: %s]", code, GetE_ErrDescr(code));
       printf("\n");
+      failures += code != -1;
       ++evaluated;
       i += 2;
       continue;
     }
     if (strcmp(arg, "--derive") == 0 && i + 2 < argc) {
-      printf("d/d%s %s = %s\n", argv[i + 2], argv[i + 1], Poly_dydx(argv[i + 1], argv[i + 2]));
+      printf("d/d%s %s = %s", argv[i + 2], argv[i + 1], Poly_dydx(argv[i + 1], argv[i + 2]));
+      const int code = GetE_Error();
+      if (code != -1) printf("   [error %d: %s]", code, GetE_ErrDescr(code));
+      printf("\n");
+      failures += code != -1;
       ++evaluated;
       i += 2;
       continue;
