@@ -68,8 +68,16 @@ class Newton {
       for (const PolyTerm& term : poly.terms) terms_.push_back(TermMagnitudeText(term, poly.var));
     }
   }
-  bool ready() const { return !terms_.empty(); }
-  const std::string& derivative() const { return derivative_; }
+  // True when the text is a polynomial in the variable; otherwise the
+  // error number says why (-18, or -16 without a variable name).
+  bool Ready() const {
+    if (!terms_.empty()) return true;
+    gs.e_error = kNoError;
+    FailNoPolynomial(expr_, var_);
+    return false;
+  }
+  const std::string& expr() const { return expr_; }
+  const std::string& var() const { return var_; }
 
   // f(x) and f'(x) with the variable set to x's text; false when an
   // evaluation failed (its error number stays).
@@ -125,16 +133,10 @@ double dPolySolve(std::string_view expr, std::string_view var) {
   return x == 0.0 ? 1.0 : x;
 }
 
-double dSolve(std::string_view expr_in, std::string_view var_in) {
-  const std::string expr(expr_in);
-  const std::string var(var_in);
+double dSolve(std::string_view expr, std::string_view var) {
   Newton newton(expr, var);
-  if (!newton.ready()) {
-    gs.e_error = kNoError;
-    FailNoPolynomial(expr, var);
-    return 0.0;
-  }
-  double x = dPolySolve(expr, var);
+  if (!newton.Ready()) return 0.0;
+  double x = dPolySolve(newton.expr(), newton.var());
   for (int step = 1; step <= kMostSteps; ++step) {
     if (step > kFixedSteps && newton.IsRoot(Fixed10(x))) return x;
     double f = 0.0;
@@ -165,16 +167,10 @@ const char* sPolyNewt(std::string_view expr, std::string_view var, int32_t max_i
   return ReturnText(x == 0.0 ? std::string("1") : Fixed10(x));
 }
 
-const char* sSolve(std::string_view expr_in, std::string_view var_in, int32_t iterations) {
-  const std::string expr(expr_in);
-  const std::string var(var_in);
+const char* sSolve(std::string_view expr, std::string_view var, int32_t iterations) {
   Newton newton(expr, var);
-  if (!newton.ready()) {
-    gs.e_error = kNoError;
-    FailNoPolynomial(expr, var);
-    return ReturnText("");
-  }
-  std::string x = sPolyNewt(expr, var, 200);
+  if (!newton.Ready()) return ReturnText("");
+  std::string x = sPolyNewt(newton.expr(), newton.var(), 200);
   // At least one step; a zero derivative divides by 1.0, as dSolve does.
   for (int32_t step = 0; step < std::max(iterations, 1); ++step) {
     double f = 0.0;
