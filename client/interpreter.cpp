@@ -251,13 +251,11 @@ bool Interpreter::FieldNumber(const std::string& name, const std::string& field,
   if (IsPlainNumber(field)) {
     value = aux::DoubleOf(field);
   } else {
-    trx_cli::e_eval(field.c_str(), &value, 1);
-    if (Failed(error)) {
-      error += " in " + name + " = " + field;
+    int32_t type = 0;
+    if (!Evaluate(field, value, type, error)) {
+      if (type == kLibraryError) error += " in " + name + " = " + field;
       return false;
     }
-    const int32_t type = trx_cli::GetResultType();
-    if (Unanswered(error)) return false;
     if (type == 1) {
       error = ClientError(name + " = " + field + " is a matrix, not a number");
       return false;
@@ -267,6 +265,20 @@ bool Interpreter::FieldNumber(const std::string& name, const std::string& field,
     error = ClientError(name + " = " + field + " is no finite number");
     return false;
   }
+  return true;
+}
+
+bool Interpreter::Evaluate(const std::string& expr, double& value, int32_t& type,
+                           std::string& error) {
+  type = kNoType;
+  trx_cli::e_eval(expr.c_str(), &value, 1);
+  if (Failed(error)) {
+    type = kLibraryError;
+    return false;
+  }
+  const int32_t answer = trx_cli::GetResultType();
+  if (Unanswered(error)) return false;
+  type = answer;
   return true;
 }
 
@@ -354,12 +366,9 @@ void Interpreter::StoreExpression(const Line& line) {
     stored = ClientError("no name to store the value as: StoExpr(name) = expression");
   } else {
     double value = 0.0;
-    trx_cli::e_eval(expr.c_str(), &value, 1);
-    if (!Failed(stored)) {
-      const int32_t type = trx_cli::GetResultType();
-      if (!Unanswered(stored)) {
-        stored = type != 1 ? StoredNumber(name, value) : StoredMatrix(name, value);
-      }
+    int32_t type = 0;
+    if (Evaluate(expr, value, type, stored)) {
+      stored = type != 1 ? StoredNumber(name, value) : StoredMatrix(name, value);
     }
   }
   AddBlock("Ln " + std::to_string(line.number) + ": Expression = " + expr + ": " + result_tag_ +
@@ -416,17 +425,14 @@ void Interpreter::Variable(const Line& line) {
   } else {
     // Any other value is an expression, stored as the number it gives.
     double number = 0.0;
-    trx_cli::e_eval(value.c_str(), &number, 1);
-    if (!Failed(error)) {
-      const int32_t type = trx_cli::GetResultType();
-      if (!Unanswered(error)) {
-        if (type == 1) {
-          error = ClientError("a variable holds a number; StoExpr(name) = ... stores a matrix");
-        } else if (!std::isfinite(number)) {
-          error = ClientError("the value is no finite number (" + NonFinite(number) + ")");
-        } else {
-          error = Store(name, aux::Tidy(aux::Fixed10(number)), 0);
-        }
+    int32_t type = 0;
+    if (Evaluate(value, number, type, error)) {
+      if (type == 1) {
+        error = ClientError("a variable holds a number; StoExpr(name) = ... stores a matrix");
+      } else if (!std::isfinite(number)) {
+        error = ClientError("the value is no finite number (" + NonFinite(number) + ")");
+      } else {
+        error = Store(name, aux::Tidy(aux::Fixed10(number)), 0);
       }
     }
   }

@@ -79,6 +79,12 @@ class Interpreter {
   // After a call whose reply carries no error number of its own: true,
   // with error set, when the call got no complete answer.
   bool Unanswered(std::string& error);
+  // e_eval with check, then the result's type (0 number, 1 matrix): false
+  // with the error text when the library failed (type kLibraryError) or a
+  // reply never came (type kNoType).
+  bool Evaluate(const std::string& expr, double& value, int32_t& type, std::string& error);
+  static constexpr int32_t kNoType = -2;
+  static constexpr int32_t kLibraryError = -3;
   // Stores a variable (kind 0) or a function (1); "" or the error of the call.
   std::string Store(const std::string& name, const std::string& value, int32_t kind);
   // StoExpr's two results: the block text after "Stored => ".
