@@ -131,6 +131,7 @@ class Reader {
       value = std::pow(value, e);
       exact = exact && e >= 0 && e == std::trunc(e) && e < 64 && ExactPower(exact_value, e);
     }
+    if (!std::isfinite(value)) return false;  // 924^723 is no coefficient to write
     if (divide) {
       if (value == 0.0) return false;
       term.coefficient /= value;
@@ -164,6 +165,7 @@ class Reader {
       if (!Exponent(e)) return false;  // the variable, or anything else, in an exponent
       power *= e;
     }
+    if (!std::isfinite(power)) return false;
     if (name == var_) {
       if (divide) return false;
       term.power += power;
@@ -227,6 +229,7 @@ PolyParse ParsePolynomial(std::string_view expr, std::string_view var) {
 
 std::string PolyNumberText(double value) {
   value = std::fabs(value);
+  if (!std::isfinite(value)) return "0";  // callers write finite numbers only
   if (value == std::trunc(value) && value < 1e15) {
     return std::to_string(static_cast<long long>(value));
   }

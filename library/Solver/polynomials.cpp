@@ -34,6 +34,10 @@ bool PolynomialDerivative(std::string_view expr, std::string_view var, std::stri
   for (const PolyTerm& term : poly.terms) {
     PolyTerm d;
     if (!DeriveTerm(term, d)) continue;
+    if (!std::isfinite(d.coefficient) || !std::isfinite(d.power)) {
+      derivative.clear();  // a coefficient beyond the range of a number
+      return false;
+    }
     const bool negative = d.exact ? d.exact_coefficient < 0 : d.coefficient < 0;
     if (derivative.empty()) {
       if (negative) derivative = " - ";  // a leading minus keeps its blanks
@@ -62,6 +66,10 @@ void FailNoPolynomial(std::string_view expr, std::string_view var) {
     if (Fail(kErrInvalidParameter)) {
       ReportShort("Poly_dydx", "No variable name given: '" + std::string(var) + "'");
     }
+    return;
+  }
+  if (poly.ok) {  // a polynomial whose derivative has a coefficient beyond any number
+    if (Fail(kErrDivisionByZero)) ReportShort("Poly_dydx", "The derivative overflows");
     return;
   }
   if (Fail(kErrNotAPolynomial)) {

@@ -154,7 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
         DerivativeCase{"x^2*3 + x/2", "x", "6*x + 0.5"}, DerivativeCase{"0.1*x^3", "x", "0.3*x^2"},
         DerivativeCase{"0.00000000001*x^2", "x", "0.00000000002*x"},
         DerivativeCase{"x^2.5", "x", "2.5*x^1.5"}, DerivativeCase{"x*x*x", "x", "3*x^2"},
-        DerivativeCase{"x^2^3", "x", "6*x^5"}, DerivativeCase{"2^3*x^(2)", "x", "16*x"},
+        DerivativeCase{"x^2^3", "x", "6*x^5"},
+        DerivativeCase{"x^10^200^200", "x", "400000*x^399999"},
+        DerivativeCase{"2^3*x^(2)", "x", "16*x"},
         DerivativeCase{"3000000000*x^2", "x", "6000000000*x"},
         DerivativeCase{"a*x^2 - x/b", "x", "2*a*x - 1/b"},
         // Constants and terms whose derivative is 0.
@@ -169,7 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
                       DerivativeCase{"x/0", "x", "", -18}, DerivativeCase{"3*[mA]*x", "x", "", -18},
                       DerivativeCase{"x^2+", "x", "", -18}, DerivativeCase{"1.2.3*x", "x", "", -18},
                       DerivativeCase{"", "x", "", -18}, DerivativeCase{"3*x^2", "", "", -16},
-                      DerivativeCase{"3*x^2", "x+1", "", -16}));
+                      DerivativeCase{"3*x^2", "x+1", "", -16},
+                      DerivativeCase{"924^723*x^72", "x", "", -18},
+                      DerivativeCase{"10^300*x^10000000000", "x", "", -9}));
 
 TEST_F(Engine, ADerivativeFailureNamesTheTerm) {
   ShowMsgs(1);
