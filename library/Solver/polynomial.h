@@ -38,6 +38,14 @@ PolyParse ParsePolynomial(std::string_view expr, std::string_view var);
 // var is PolyParse::var.
 std::string TermMagnitudeText(const PolyTerm& term, std::string_view var);
 
+// The derivative of a polynomial read by ParsePolynomial, as Poly_dydx
+// writes it; false when a coefficient of it overflows.
+bool DerivativeText(const PolyParse& poly, std::string& derivative);
+// Fails the error number for a text without a derivative: -16 without a
+// variable name, -18 for a text that is no polynomial, -9 for a derivative
+// that overflows. var is the variable as given, for the report.
+void FailDerivative(const PolyParse& poly, std::string_view var);
+
 // A number as a polynomial text writes it: whole numbers in full, others
 // to fifteen significant digits in fixed notation, tidied ("7.5", "0.3").
 std::string PolyNumberText(double value);

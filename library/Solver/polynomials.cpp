@@ -27,10 +27,8 @@ bool DeriveTerm(const PolyTerm& term, PolyTerm& derived) {
 
 }  // namespace
 
-bool PolynomialDerivative(std::string_view expr, std::string_view var, std::string& derivative) {
+bool DerivativeText(const PolyParse& poly, std::string& derivative) {
   derivative.clear();
-  const PolyParse poly = ParsePolynomial(expr, var);
-  if (!poly.ok) return false;
   for (const PolyTerm& term : poly.terms) {
     PolyTerm d;
     if (!DeriveTerm(term, d)) continue;
@@ -50,31 +48,27 @@ bool PolynomialDerivative(std::string_view expr, std::string_view var, std::stri
   return true;
 }
 
-const char* Poly_dydx(std::string_view expr, std::string_view var) {
-  gs.e_error = kNoError;
-  std::string derivative;
-  if (!PolynomialDerivative(expr, var, derivative)) {
-    FailNoPolynomial(expr, var);
-    return ReturnText("");
-  }
-  return ReturnText(derivative);
-}
-
-void FailNoPolynomial(std::string_view expr, std::string_view var) {
-  const PolyParse poly = ParsePolynomial(expr, var);
+void FailDerivative(const PolyParse& poly, std::string_view var) {
   if (poly.var.empty()) {
     if (Fail(kErrInvalidParameter)) {
       ReportShort("Poly_dydx", "No variable name given: '" + std::string(var) + "'");
     }
-    return;
-  }
-  if (poly.ok) {  // a polynomial whose derivative has a coefficient beyond any number
+  } else if (poly.ok) {  // a polynomial whose derivative has a coefficient beyond any number
     if (Fail(kErrDivisionByZero)) ReportShort("Poly_dydx", "The derivative overflows");
-    return;
-  }
-  if (Fail(kErrNotAPolynomial)) {
+  } else if (Fail(kErrNotAPolynomial)) {
     ReportShort("Poly_dydx", "Not a polynomial in " + poly.var + ": term '" + poly.bad_term + "'");
   }
+}
+
+const char* Poly_dydx(std::string_view expr, std::string_view var) {
+  gs.e_error = kNoError;
+  const PolyParse poly = ParsePolynomial(expr, var);
+  std::string derivative;
+  if (!poly.ok || !DerivativeText(poly, derivative)) {
+    FailDerivative(poly, var);
+    return ReturnText("");
+  }
+  return ReturnText(derivative);
 }
 
 }  // namespace tarnix::solver

@@ -25,13 +25,7 @@ const char* sSolve(std::string_view expr, std::string_view var, int32_t iteratio
 
 // ---- Polynomials ---------------------------------------------------------------------
 
-// The derivative of a polynomial text, term by term; false when the text is
-// no polynomial in var (or var is no name).
-bool PolynomialDerivative(std::string_view expr, std::string_view var, std::string& derivative);
-// Fails the evaluation's error number as Poly_dydx does for such a text:
-// -16 without a variable name, -18 for a text that is no polynomial, -9
-// for a derivative whose coefficient overflows.
-void FailNoPolynomial(std::string_view expr, std::string_view var);
+// The derivative of a polynomial text, term by term.
 const char* Poly_dydx(std::string_view expr, std::string_view var);
 
 // Least-squares coefficients of y from the count x n design matrix A by the

@@ -62,18 +62,18 @@ constexpr int kMostSteps = 200;
 // after another.
 class Newton {
  public:
-  Newton(std::string_view expr, std::string_view var) : expr_(expr), var_(var) {
-    const PolyParse poly = ParsePolynomial(expr, var);
-    if (poly.ok && PolynomialDerivative(expr, var, derivative_)) {
-      for (const PolyTerm& term : poly.terms) terms_.push_back(TermMagnitudeText(term, poly.var));
+  Newton(std::string_view expr, std::string_view var)
+      : expr_(expr), var_(var), poly_(ParsePolynomial(expr, var)) {
+    if (poly_.ok && DerivativeText(poly_, derivative_)) {
+      for (const PolyTerm& term : poly_.terms) terms_.push_back(TermMagnitudeText(term, poly_.var));
     }
   }
-  // True when the text is a polynomial in the variable; otherwise the
-  // error number says why (-18, or -16 without a variable name).
+  // True when the text is a polynomial in the variable with a derivative;
+  // otherwise the error number says why, as Poly_dydx's would.
   bool Ready() const {
     if (!terms_.empty()) return true;
     gs.e_error = kNoError;
-    FailNoPolynomial(expr_, var_);
+    FailDerivative(poly_, var_);
     return false;
   }
   const std::string& expr() const { return expr_; }
@@ -108,6 +108,7 @@ class Newton {
  private:
   std::string expr_;
   std::string var_;
+  PolyParse poly_;
   std::string derivative_;
   std::vector<std::string> terms_;
 };
