@@ -34,6 +34,7 @@ enum : int16_t {
   kErrMatrixNotFound = -17,
   kErrNotAPolynomial = -18,
   kErrNoRoot = -19,
+  kErrInterrupted = -20,
 };
 
 int32_t SetDebugF(int32_t flags);

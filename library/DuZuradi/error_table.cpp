@@ -15,6 +15,7 @@ constexpr std::array<std::string_view, kLastCode - kFirstCode + 1> MakeTable() {
   auto at = [&t](int code) -> std::string_view& { return t[code - kFirstCode]; };
   at(-22) = "Invalid Parameter. Unable to return string";
   at(-21) = "Singolarity";
+  at(-20) = "Interrupted (eval)";
   at(-19) = "No root found (eval)";
   at(-18) = "Not a polynomial in the variable (eval)";
   at(-17) = "Matrix not found (eval)";

@@ -18,6 +18,7 @@ const std::map<int, std::string>& DescribedCodes() {
   static const std::map<int, std::string> codes = {
       {-22, "Invalid Parameter. Unable to return string"},
       {-21, "Singolarity"},
+      {-20, "Interrupted (eval)"},
       {-19, "No root found (eval)"},
       {-18, "Not a polynomial in the variable (eval)"},
       {-17, "Matrix not found (eval)"},
