@@ -165,7 +165,6 @@ int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind)
 int32_t GetVarFuncListLen(std::string_view which);
 int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which);
 int32_t ClearVarFuncList(std::string_view which);
-double GetVarValue(std::string_view list, std::string_view name);
 // The variable named name as the scanner resolves it, or nullptr.
 const VarView* FindVariable(std::string_view name);
 // Pastes "(" + body + ")" for every user function named in expr; false when

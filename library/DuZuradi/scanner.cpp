@@ -129,7 +129,6 @@ void ResolveName(std::string_view name) {
     return;
   }
   if (const VarView* var = FindVariable(name)) {
-    gs.LastFound = var->position;
     if (!var->is_number && Fail(kErrInvalidParameter)) {
       ReportWithDump("e_nxt", "Variable '" + std::string(name) + "' holds no number");
     }
@@ -139,7 +138,6 @@ void ResolveName(std::string_view name) {
     gs.tok_value = var->value;
     return;
   }
-  gs.LastFound = 0;
   if (!e_constant(name)) gs.tok = Tok::Id;
 }
 

@@ -4,11 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "name_list.h"
 
 namespace tarnix {
 
@@ -52,21 +52,6 @@ enum class Tok : uint8_t {
   Other,  // any other single character
 };
 
-// A variable as the scanner sees it: its ten-decimal spelling and the value
-// that spelling reads as. Rebuilt from the list text whenever it changes.
-struct VarView {
-  std::string spelling;
-  double value = 0;
-  int32_t position = 0;   // 1-based position of the entry in the list text
-  bool is_number = true;  // false when the text is no number: reading it fails
-};
-
-// Lets the variable view be searched with a string_view.
-struct NameHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-};
-
 struct State {
   // Frame.
   int16_t e_error = 0;
@@ -101,11 +86,8 @@ struct State {
   int32_t MatrResultCols = 0;
 
   // Variables and user functions.
-  std::string VarList;
-  std::string FunctList;
-  int32_t LastFound = 0;
-  bool var_view_stale = true;
-  std::unordered_map<std::string, VarView, NameHash, std::equal_to<>> var_view;
+  NameList VarList;
+  NameList FunctList;
 
   // Random numbers of rnd (xorshift64*).
   uint64_t rng_state = 0;

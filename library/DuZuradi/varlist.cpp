@@ -1,6 +1,5 @@
-// The variable and user-function lists: plain texts of "name=value;"
-// entries. Names are found only as whole entries (at the start of the list
-// or right after a ";"), so storing x never touches max=.
+// The variable and user-function lists: "name=value;" fields, found only by
+// whole names (the start of a field), so storing x never touches max=.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -36,42 +35,26 @@ std::size_t FindEntry(std::string_view list, std::string_view key) {
   return std::string_view::npos;
 }
 
-// Calls visit(field, offset) for every ";"-separated field up to the first
-// empty one; visit returns false to stop.
+// The fields after the first that a value with ";" in it makes.
 template <class Visit>
-void ForEachField(std::string_view list, Visit visit) {
-  std::size_t start = 0;
-  while (start < list.size()) {
-    const std::size_t end = std::min(list.find(';', start), list.size());
-    if (end == start || !visit(list.substr(start, end - start), start)) return;
-    start = end + 1;
+void ForEachFurtherField(std::string_view value, Visit visit) {
+  for (std::size_t p = value.find(';'); p != std::string_view::npos;) {
+    const std::size_t next = value.find(';', p + 1);
+    visit(value.substr(p + 1, (next == std::string_view::npos ? value.size() : next) - p - 1));
+    p = next;
   }
 }
 
-void RebuildVariableView() {
-  gs.var_view.clear();
-  const std::string_view list = gs.VarList;
-  std::size_t start = 0;
-  while (start < list.size()) {
-    const std::size_t end = std::min(list.find(';', start), list.size());
-    const std::string_view entry = list.substr(start, end - start);
-    const std::size_t eq = entry.find('=');
-    if (eq != std::string_view::npos && eq > 0) {
-      std::string name(entry.substr(0, eq));
-      if (gs.var_view.find(name) == gs.var_view.end()) {
-        // Variables enter expressions as ten-decimal texts, so 1E-12 reads as 0.
-        const double stored = ReadNumber(entry.substr(eq + 1));
-        VarView view;
-        view.is_number = IsWholeNumber(entry.substr(eq + 1));
-        AppendFixed10(view.spelling, stored);
-        view.value = std::isfinite(stored) ? ReadNumber(view.spelling) : stored;
-        view.position = static_cast<int32_t>(start + 1);
-        gs.var_view.emplace(std::move(name), std::move(view));
-      }
-    }
-    start = end + 1;
-  }
-  gs.var_view_stale = false;
+void MakeView(ListField& field) {
+  // Variables enter expressions as ten-decimal texts, so 1E-12 reads as 0.
+  const std::string_view text = std::string_view(field.text).substr(field.text.find('=') + 1);
+  const double stored = ReadNumber(text);
+  VarView& view = field.view;
+  view.is_number = IsWholeNumber(text);
+  view.spelling.clear();
+  AppendFixed10(view.spelling, stored);
+  view.value = std::isfinite(stored) ? ReadNumber(view.spelling) : stored;
+  field.view_ready = true;
 }
 
 bool ExpansionTooLong() {
@@ -87,33 +70,19 @@ bool ExpansionTooLong() {
 int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind) {
   std::string key = Lowered(TrimBlanks(name));
   if (!key.empty() && key.back() != '=') key += '=';
-  std::string& list = kind == 0 ? gs.VarList : gs.FunctList;
-  if (!list.empty() && list.back() != ';') list += ';';
-
-  const std::size_t p = FindEntry(list, key);
-  if (p != std::string::npos) {
-    gs.LastFound = static_cast<int32_t>(p + 1);
-    const std::size_t from = p + key.size();
-    const std::size_t to = list.find(';', from);
-    list.replace(from, to - from, value);
-  } else {
-    gs.LastFound = 0;
-    list += key;
-    list += value;
-    list += ';';
-  }
-  if (kind == 0) gs.var_view_stale = true;
+  NameList& list = kind == 0 ? gs.VarList : gs.FunctList;
+  list.Store(key, value, SIZE_MAX);
   return 0;
 }
 
 int32_t GetVarFuncListLen(std::string_view which) {
-  const std::string& list = SelectsVariables(which) ? gs.VarList : gs.FunctList;
+  const NameList& list = SelectsVariables(which) ? gs.VarList : gs.FunctList;
   return static_cast<int32_t>(std::min<std::size_t>(list.size(), INT32_MAX));
 }
 
 int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which) {
   if (buffer == nullptr) return 0;
-  const std::string& list = SelectsVariables(which) ? gs.VarList : gs.FunctList;
+  const std::string& list = (SelectsVariables(which) ? gs.VarList : gs.FunctList).Text();
   const std::size_t n =
       std::min<std::size_t>(list.size(), static_cast<std::size_t>(std::max(max_len, 0)));
   std::memcpy(buffer, list.data(), n);
@@ -122,35 +91,15 @@ int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which) {
 }
 
 int32_t ClearVarFuncList(std::string_view which) {
-  if (SelectsVariables(which)) {
-    gs.VarList.clear();
-    gs.var_view_stale = true;
-  } else {
-    gs.FunctList.clear();
-  }
+  (SelectsVariables(which) ? gs.VarList : gs.FunctList).Clear();
   return 0;
 }
 
-double GetVarValue(std::string_view list, std::string_view name) {
-  std::string l(list);
-  if (!l.empty() && l.back() != ';') l += ';';
-  std::string key(name);
-  if (!key.empty() && key.back() != '=') key += '=';
-  const std::size_t p = FindEntry(l, key);
-  if (p == std::string::npos) {
-    gs.LastFound = 0;
-    return 0.0;
-  }
-  gs.LastFound = static_cast<int32_t>(p + 1);
-  const std::size_t from = p + key.size();
-  return ReadNumber(std::string_view(l).substr(from, l.find(';', from) - from));
-}
-
 const VarView* FindVariable(std::string_view name) {
-  if (gs.VarList.empty()) return nullptr;
-  if (gs.var_view_stale) RebuildVariableView();
-  const auto it = gs.var_view.find(name);
-  return it == gs.var_view.end() ? nullptr : &it->second;
+  ListField* field = gs.VarList.Find(name);
+  if (field == nullptr) return nullptr;
+  if (!field->view_ready) MakeView(*field);
+  return &field->view;
 }
 
 bool ExpandFunctions(std::string& expr) {
@@ -158,7 +107,7 @@ bool ExpandFunctions(std::string& expr) {
   bool ok = true;
   std::string lowered;
   std::string out;
-  ForEachField(gs.FunctList, [&](std::string_view field, std::size_t) {
+  gs.FunctList.ForEachField([&](std::string_view field) {
     const std::size_t eq = field.find('=');
     if (eq == std::string_view::npos || eq == 0) return true;
     const std::string name = Lowered(field.substr(0, eq));
@@ -191,10 +140,10 @@ bool ExpandFunctions(std::string& expr) {
 }
 
 int32_t CheckFunctions() {
-  const std::string_view list = gs.FunctList;
-  if (list.empty()) return 0;
+  if (gs.FunctList.empty()) return 0;
+  const std::string_view list = gs.FunctList.Text();
   int32_t result = 0;
-  ForEachField(list, [&](std::string_view field, std::size_t) {
+  gs.FunctList.ForEachField([&](std::string_view field) {
     const std::size_t p = list.find(field);
     const std::size_t q = field.find('=');
     if (p == std::string_view::npos || q == std::string_view::npos) return true;
@@ -210,6 +159,112 @@ int32_t CheckFunctions() {
     return false;
   });
   return result;
+}
+
+// ---- NameList --------------------------------------------------------------
+
+std::string_view NameList::NameOf(std::string_view field) {
+  const std::size_t eq = field.find('=');
+  return eq == std::string_view::npos ? std::string_view() : field.substr(0, eq);
+}
+
+void NameList::Append(std::string text) {
+  length_ += text.size() + 1;
+  fields_.push_back(ListField{std::move(text), {}, false});
+  const auto it = std::prev(fields_.end());
+  const std::string_view name = NameOf(it->text);
+  if (!name.empty()) index_.try_emplace(std::string(name), it);
+  text_stale_ = true;
+}
+
+void NameList::Parse(std::string_view text) {
+  Clear();
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    Append(std::string(text.substr(start, end - start)));
+    start = end + 1;
+  }
+}
+
+bool NameList::Store(std::string_view key, std::string_view value, std::size_t max_new_names) {
+  // The index answers for a name with neither "=" nor ";" in it, as long as
+  // the fields a value with ";" adds carry no name of their own; anything
+  // else is edited as the text it is.
+  const std::string_view name = key.substr(0, key.empty() ? 0 : key.size() - 1);
+  bool indexed = !name.empty() && key.back() == '=' && name.find_first_of("=;") == name.npos;
+  ForEachFurtherField(value, [&](std::string_view f) { indexed = indexed && NameOf(f).empty(); });
+  if (!indexed) return StoreByText(key, value, max_new_names);
+
+  const std::string_view first = value.substr(0, value.find(';'));
+  const auto found = index_.find(name);
+  Fields::iterator at;
+  if (found != index_.end()) {
+    at = found->second;  // its text starts with key
+    length_ -= at->text.size();
+    at->text.resize(key.size());
+    at->text += first;
+    length_ += at->text.size();
+    at->view_ready = false;
+  } else {
+    if (max_new_names == 0) return false;
+    std::string text(key);
+    text += first;
+    Append(std::move(text));
+    at = std::prev(fields_.end());
+  }
+  const auto after = std::next(at);
+  ForEachFurtherField(value, [&](std::string_view f) {
+    length_ += f.size() + 1;
+    fields_.insert(after, ListField{std::string(f), {}, false});
+  });
+  text_stale_ = true;
+  return true;
+}
+
+bool NameList::StoreByText(std::string_view key, std::string_view value,
+                           std::size_t max_new_names) {
+  std::string list = Text();
+  const std::size_t p = FindEntry(list, key);
+  if (p != std::string::npos) {
+    const std::size_t from = p + key.size();
+    list.replace(from, list.find(';', from) - from, value);
+  } else {
+    list += key;
+    list += value;
+    list += ';';
+  }
+  NameList edited;
+  edited.Parse(list);
+  // Fields are never taken away: the names can only grow.
+  if (edited.Names() - std::min(edited.Names(), Names()) > max_new_names) return false;
+  *this = std::move(edited);
+  return true;
+}
+
+ListField* NameList::Find(std::string_view name) {
+  const auto it = index_.find(name);
+  return it == index_.end() ? nullptr : &*it->second;
+}
+
+const std::string& NameList::Text() const {
+  if (text_stale_) {
+    text_.clear();
+    text_.reserve(length_);
+    for (const ListField& f : fields_) {
+      text_ += f.text;
+      text_ += ';';
+    }
+    text_stale_ = false;
+  }
+  return text_;
+}
+
+void NameList::Clear() {
+  fields_.clear();
+  index_.clear();
+  length_ = 0;
+  text_.clear();
+  text_stale_ = false;
 }
 
 }  // namespace tarnix

@@ -1,6 +1,8 @@
 // The variable and user-function lists: their texts, look-ups, expansion
 // and the ambiguity check.
+#include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "tarnix_test.h"
 
@@ -151,6 +153,117 @@ TEST_F(Engine, EmptyNamesAppendBareEntries) {
   EXPECT_EQ(List("vars"), "7;;");
   SetVarFunct("x", "1", 0);
   EXPECT_EQ(Eval("x").value, 1);
+}
+
+// The list text as it has always been edited, one string: the first entry
+// that starts with "name=" takes the value up to its ";", else the entry is
+// appended. The library keeps an index beside its fields; every sequence of
+// stores must leave the same text and find the same variables.
+struct TextModel {
+  std::string list;
+  void Store(std::string name, const std::string& value) {
+    const std::size_t first = name.find_first_not_of(" \t");
+    name = first == std::string::npos
+               ? ""
+               : name.substr(first, name.find_last_not_of(" \t") - first + 1);
+    for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if (!name.empty() && name.back() != '=') name += '=';
+    std::size_t p = name.empty() ? std::string::npos : list.find(name);
+    while (p != std::string::npos && p != 0 && list[p - 1] != ';') p = list.find(name, p + 1);
+    if (p == std::string::npos) {
+      list += name + value + ";";
+    } else {
+      const std::size_t from = p + name.size();
+      list.replace(from, list.find(';', from) - from, value);
+    }
+  }
+  // The value text of the variable the scanner finds for name, if any.
+  bool Finds(const std::string& name, std::string& value) const {
+    for (std::size_t start = 0; start < list.size();) {
+      const std::size_t end = list.find(';', start);
+      const std::string field = list.substr(start, end - start);
+      const std::size_t eq = field.find('=');
+      if (eq != std::string::npos && eq > 0 && field.substr(0, eq) == name) {
+        value = field.substr(eq + 1);
+        return true;
+      }
+      start = end + 1;
+    }
+    return false;
+  }
+};
+
+struct Store {
+  const char* name;
+  const char* value;
+};
+
+struct ListCase {
+  const char* title;
+  std::vector<Store> stores;
+};
+
+class ListText : public Engine, public ::testing::WithParamInterface<ListCase> {};
+
+TEST_P(ListText, IsTheTextThePlainEditsGive) {
+  for (int kind : {0, 1}) {
+    SCOPED_TRACE(kind);
+    ReSetDuZuradi();
+    TextModel model;
+    for (const Store& s : GetParam().stores) {
+      SetVarFunct(s.name, s.value, kind);
+      model.Store(s.name, s.value);
+      ASSERT_EQ(List(kind == 0 ? "vars" : "functions"), model.list) << s.name << " = " << s.value;
+      ASSERT_EQ(GetVarFuncListLen(kind == 0 ? "vars" : "functions"),
+                static_cast<int>(model.list.size()));
+    }
+    if (kind != 0) continue;
+    for (const char* name : {"a", "b", "c", "x", "ab"}) {
+      std::string value;
+      const Result r = Eval(name);
+      if (model.Finds(name, value)) {
+        EXPECT_EQ(r.value, atof(value.c_str())) << name;
+      } else {
+        EXPECT_NE(r.error, -1) << name << " is no variable, but e_eval gives " << r.value;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, ListText,
+    ::testing::Values(
+        ListCase{"AddAndReplace", {{"a", "1"}, {"b", "2"}, {"A", "33"}, {"c", "4"}, {"b", "5"}}},
+        ListCase{"LongerAndShorterValues",
+                 {{"a", "1"}, {"b", "2"}, {"a", "1000000"}, {"c", "3"}, {"a", "7"}}},
+        ListCase{"PrefixNames", {{"ab", "1"}, {"a", "2"}, {"b", "3"}, {"ab", "4"}, {"a", "5"}}},
+        ListCase{"ValuesWithSemicolons",
+                 {{"a", "1;2"}, {"b", "3"}, {"a", "4;5;6"}, {"c", ";"}, {"a", "7"}}},
+        ListCase{"ValuesThatCarryNames",
+                 {{"a", "1;b=2"}, {"b", "3"}, {"c", "4"}, {"a", "5;c=6;x=1"}, {"c", "8"}}},
+        ListCase{"NamesWithEqualsSigns",
+                 {{"a", "1"}, {"a=b", "2"}, {"a", "3"}, {"a=b", "4"}, {"a==", "5"}}},
+        ListCase{"NamesWithSemicolons", {{"a;b", "1"}, {"b", "2"}, {"a;b", "3"}, {"x;", "4"}}},
+        ListCase{"EmptyNamesAndValues",
+                 {{"", "1"}, {"a", ""}, {" ", "2"}, {"a", "3"}, {"=", "4"}, {"b", "=5"}}},
+        ListCase{"NameEndingInEquals", {{"a=", "1"}, {"a", "2"}, {"b=", "3"}, {"b=", "4"}}}),
+    [](const ::testing::TestParamInfo<ListCase>& info) { return info.param.title; });
+
+TEST_F(Engine, ManyNamesKeepTheirOrderAndValues) {
+  TextModel model;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string name = "v" + std::to_string(i * 7919 % 1000);
+    const std::string value = std::to_string(i);
+    SetVarFunct(name.c_str(), value.c_str(), 0);
+    model.Store(name, value);
+  }
+  EXPECT_EQ(List("vars"), model.list);
+  for (int k = 0; k < 1000; k += 97) {
+    std::string value;
+    const std::string name = "v" + std::to_string(k);
+    ASSERT_TRUE(model.Finds(name, value));
+    EXPECT_EQ(Eval(name).value, atof(value.c_str())) << name;
+  }
 }
 
 }  // namespace
