@@ -1,6 +1,7 @@
 // The extern "C" boundary of libTarnix.so: argument checks, one call into
 // the engine, no logic. No exception crosses it: each wrapper turns one into
-// the export's neutral result with error -12 set.
+// the export's failure value with the error set: -20 when the host's
+// progress handler stopped the call, else -12.
 #include "DuZuradi/duzuradi.h"
 #include "Solver/solver.h"
 #include "include/tarnix.h"
@@ -14,16 +15,58 @@ std::string_view Text(const char* p) {
   return p != nullptr ? std::string_view(p) : std::string_view();
 }
 
-template <class R, class Body>
-R Guarded(R neutral, Body body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    gs.e_error = kErrMemory;
+// The failure value of an export that returns its error number.
+struct ErrorNumber {};
+constexpr ErrorNumber kErrorNumber;
+
+template <class R, class N>
+R FailureValue(N neutral) {
+  return static_cast<R>(neutral);
+}
+template <class R>
+R FailureValue(ErrorNumber) {
+  return static_cast<R>(gs.e_error);
+}
+
+// One export running. The outermost one starts a call: the host's progress
+// count and the matrix memory its limit is measured from begin there.
+class CallFrame {
+ public:
+  CallFrame() noexcept : mark_(matrix::EvaluationMark()) {
+    if (gs.call_depth++ == 0) {
+      gs.progress_countdown = gs.progress_period;
+      gs.matrix_bytes_at_call = gs.matrix_bytes;
+    }
+  }
+  ~CallFrame() { --gs.call_depth; }
+  CallFrame(const CallFrame&) = delete;
+  CallFrame& operator=(const CallFrame&) = delete;
+
+  // After an exception: the error, the engine's modes as between calls, and
+  // the internal matrices the call made given back.
+  void Unwound(int16_t code) const noexcept {
+    gs.e_error = code;
     gs.InternalMode = false;
     gs.depth = 0;
-    return neutral;
+    gs.ForcePlainCopy = 0;
+    matrix::DropTemporaries(mark_);
   }
+
+ private:
+  uint64_t mark_;
+};
+
+template <class R, class N, class Body>
+R Guarded(N neutral, Body body) noexcept {
+  const CallFrame frame;
+  try {
+    return body();
+  } catch (const Interruption&) {
+    frame.Unwound(kErrInterrupted);
+  } catch (...) {
+    frame.Unwound(kErrMemory);
+  }
+  return FailureValue<R>(neutral);
 }
 
 }  // namespace
@@ -51,17 +94,17 @@ TARNIX_API int32_t TARNIX_CALL ReSetDuZuradi(void) {
 // ---- Evaluation ----------------------------------------------------------------
 
 TARNIX_API int32_t TARNIX_CALL e_eval(const char* expr, double* result, int32_t check) {
-  return Guarded<int32_t>(kErrMemory, [&] { return Eval(Text(expr), result, check); });
+  return Guarded<int32_t>(kErrorNumber, [&] { return Eval(Text(expr), result, check); });
 }
 
 TARNIX_API double TARNIX_CALL de_eval(const char* expr, int32_t check) {
-  return Guarded<double>(kErrMemory, [&] { return DEval(Text(expr), check); });
+  return Guarded<double>(kErrorNumber, [&] { return DEval(Text(expr), check); });
 }
 
 TARNIX_API int32_t TARNIX_CALL e_evals(const char* expr, double x1, const char* var, double x2,
                                        int32_t n, double* xs, double* ys, double* info) {
   return Guarded<int32_t>(
-      kErrMemory, [&] { return EvalRange(Text(expr), x1, Text(var), x2, n, xs, ys, info); });
+      kErrorNumber, [&] { return EvalRange(Text(expr), x1, Text(var), x2, n, xs, ys, info); });
 }
 
 TARNIX_API int32_t TARNIX_CALL SetBoolSign(int32_t sign) {
@@ -71,7 +114,8 @@ TARNIX_API int32_t TARNIX_CALL SetBoolSign(int32_t sign) {
 // ---- Variables and user functions ------------------------------------------------
 
 TARNIX_API int32_t TARNIX_CALL SetVarFunct(const char* name, const char* value, int32_t kind) {
-  return Guarded<int32_t>(0, [&] { return tarnix::SetVarFunct(Text(name), Text(value), kind); });
+  return Guarded<int32_t>(kErrorNumber,
+                          [&] { return tarnix::SetVarFunct(Text(name), Text(value), kind); });
 }
 
 TARNIX_API int32_t TARNIX_CALL GetVarFuncListLen(const char* which) {
@@ -127,7 +171,7 @@ TARNIX_API int32_t TARNIX_CALL SetMatrix(const char* name, double* matr, int32_t
 }
 
 TARNIX_API int32_t TARNIX_CALL SetStrMatrix(const char* text, uint8_t retPtr, uint8_t evalElems) {
-  return Guarded<int32_t>(kErrMemory,
+  return Guarded<int32_t>(kErrorNumber,
                           [&] { return matrix::SetStrMatrix(Text(text), retPtr, evalElems); });
 }
 
@@ -325,7 +369,7 @@ TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {
 
 TARNIX_API int32_t TARNIX_CALL Integrate(const char* expr, double from, double to, int32_t N,
                                          int32_t method, const char* var, double* result) {
-  return Guarded<int32_t>(kErrMemory, [&] {
+  return Guarded<int32_t>(kErrorNumber, [&] {
     return solver::Integrate(Text(expr), from, to, N, method, Text(var), result);
   });
 }
@@ -410,6 +454,15 @@ TARNIX_API int32_t TARNIX_CALL IntBezier2D(double, double, double, double, doubl
 
 TARNIX_API const double* TARNIX_CALL GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
   return Guarded<const double*>(nullptr, [&] { return matrix::GetMatrixPtr(handle, rows, cols); });
+}
+
+TARNIX_API int32_t TARNIX_CALL SetProgressHandler(int32_t (*handler)(void* context), void* context,
+                                                  int32_t period) {
+  return tarnix::SetProgressHandler(handler, context, period);
+}
+
+TARNIX_API int32_t TARNIX_CALL SetCallLimits(int32_t matrix_mb, int32_t entries) {
+  return tarnix::SetCallLimits(matrix_mb, entries);
 }
 
 }  // extern "C"

@@ -95,6 +95,36 @@ class TraceBlock {
   std::string text_;
 };
 
+// ---- The host's hold on a call -----------------------------------------------
+
+// Thrown when the progress handler asks the running call to stop; the
+// export boundary turns it into -20 "Interrupted".
+struct Interruption {};
+// Thrown when a call would go beyond a limit of SetCallLimits; the export
+// boundary turns it into -12 "Memory alloc error".
+struct LimitExceeded {};
+
+int32_t SetProgressHandler(ProgressHandler handler, void* context, int32_t period);
+int32_t SetCallLimits(int32_t matrix_mb, int32_t entries);
+
+// Calls the progress handler; throws Interruption when it says stop.
+[[gnu::cold, gnu::noinline]] void AskHost();
+// One evaluation step: an operator or function applied, a sample, an
+// integration point, a Newton step, a row of matrix work. Every period
+// steps of a call the handler is asked whether to go on.
+inline void Tick() {
+  if (gs.progress_handler != nullptr && --gs.progress_countdown <= 0) [[unlikely]]
+    AskHost();
+}
+
+// Matrix element storage taken and given back; taking more than the call's
+// limit allows throws LimitExceeded before anything is allocated.
+void ChargeMatrix(std::size_t bytes);
+inline void ReleaseMatrix(std::size_t bytes) { gs.matrix_bytes -= bytes; }
+
+// How many more variables, functions and matrices may be stored.
+std::size_t EntriesRoom();
+
 // ---- Number texts ----------------------------------------------------------
 
 // "%.10f" in the C locale, whatever the process locale says.

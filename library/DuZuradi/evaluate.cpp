@@ -37,6 +37,26 @@ void CheckFinite(double value, uint8_t kind, std::string_view procedure) {
   }
 }
 
+// The parser's mode and depth for one parse, put back however it ends (an
+// interruption or a limit unwinds through it).
+class ParseScope {
+ public:
+  ParseScope() {
+    gs.InternalMode = true;
+    gs.depth = 0;
+  }
+  ~ParseScope() {
+    gs.InternalMode = internal_;
+    gs.depth = depth_;
+  }
+  ParseScope(const ParseScope&) = delete;
+  ParseScope& operator=(const ParseScope&) = delete;
+
+ private:
+  bool internal_ = gs.InternalMode;
+  int32_t depth_ = gs.depth;
+};
+
 // The steps e_eval and de_eval share: the ambiguity check, commas as
 // decimal points, user functions pasted in, one parse from level 1.
 // Returns false when the text never reached the parser (nothing to write).
@@ -54,15 +74,15 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
   if (!ExpandFunctions(text)) return false;
 
   gs.e_error = kNoError;
-  gs.depth = 0;
-  // Matrices copied or made while parsing are internal; de_eval marks them
-  // so too, so that its temporaries do not outlive it.
-  gs.InternalMode = true;
-  StartScan(text);
-  kind = 0;
-  value = e_prs(1, kind);
-  gs.ResultType = static_cast<int8_t>(kind);
-  gs.InternalMode = false;
+  {
+    // Matrices copied or made while parsing are internal; de_eval marks
+    // them so too, so that its temporaries do not outlive it.
+    const ParseScope scope;
+    StartScan(text);
+    kind = 0;
+    value = e_prs(1, kind);
+    gs.ResultType = static_cast<int8_t>(kind);
+  }
 
   const std::string_view procedure = entry == Entry::EEval ? "e_eval" : "de_eval";
   if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) ReportWithDump(procedure, SyntaxErrorLine());
@@ -130,6 +150,7 @@ int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double
   bool first_success = true;
   for (std::size_t i = 0; i < count; ++i) {
     if (i + 1 == count && i > 0) x = x2;
+    Tick();
     double y = 0.0;
     Eval(points.With(x), &y, 0);
     if (gs.e_error == kNoError) {

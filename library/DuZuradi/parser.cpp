@@ -160,6 +160,7 @@ double FunctionCall() {
   const double argument = e_prs(1, kind);
   NumberOperand(argument, kind, name);
   e_match(Tok::RParen);
+  Tick();
   return e_function(name, argument);
 }
 
@@ -196,6 +197,7 @@ double MatrixFunctionCall(uint8_t& kind) {
       return 0.0;
     }
   }
+  Tick();
   const double value =
       matrix::CalcMatrFunct(word, first, second, third, kind, second_kind, third_kind);
   e_match(Tok::RParen);
@@ -225,6 +227,7 @@ bool Primary(double& value, uint8_t& kind) {
     case Tok::Minus: {
       e_nxt();
       const double operand = e_prs(kSignOperandLevel, kind);
+      Tick();
       value = kind == 0 ? -operand : matrix::CalcMatrixDivMult('*', operand, -1.0, kind, 0);
       return true;
     }
@@ -254,6 +257,7 @@ bool Primary(double& value, uint8_t& kind) {
     case Tok::Not:
       e_nxt();
       value = Complement(e_prs(kNotOperandLevel, kind));
+      Tick();
       NumberOperand(value, kind, "not");
       kind = 0;
       return true;
@@ -336,6 +340,7 @@ double e_prs(int32_t level, uint8_t& kind_io) {
       e_nxt();
       uint8_t right_kind = 0;
       const double right = e_prs(precedence + 1, right_kind);
+      Tick();
       value = Combine(op, value, kind, right, right_kind);
     }
     if (TraceReachesLog()) TraceExit(value);

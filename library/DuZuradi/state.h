@@ -13,6 +13,7 @@
 namespace tarnix {
 
 using MsgBoxHandler = void (*)(const char* text, const char* title);
+using ProgressHandler = int32_t (*)(void* context);
 
 // Token classes of the scanner. The text the parser and the trace call e_tok
 // is derived from the class (see e_tok): "num", "hex", "const", "matrix",
@@ -91,6 +92,18 @@ struct State {
 
   // Random numbers of rnd (xorshift64*).
   uint64_t rng_state = 0;
+
+  // The host's hold on a call (SetProgressHandler, SetCallLimits). call_depth
+  // counts the exports running: an export called by another is no new call.
+  ProgressHandler progress_handler = nullptr;
+  void* progress_context = nullptr;
+  int32_t progress_period = 1000;
+  int32_t progress_countdown = 1000;
+  int32_t call_depth = 0;
+  uint64_t matrix_bytes = 0;          // element storage of matrices the library holds
+  uint64_t matrix_bytes_at_call = 0;  // ... when the running call began
+  uint64_t matrix_limit = 0;          // bytes a call may add; 0 for no limit
+  int32_t entry_limit = 0;            // variables, functions and matrices; 0 for no limit
 
   // Scratch texts reused between calls so that the hot path does not allocate.
   std::string work_expr;

@@ -95,6 +95,7 @@ double e_stats(std::string_view name) {
   values.reserve(12);
   // One argument: kind is read only after e_prs has set it.
   auto argument = [name] {
+    Tick();
     uint8_t kind = 0;
     const double value = e_prs(1, kind);
     return NumberOperand(value, kind, name);

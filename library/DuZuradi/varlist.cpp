@@ -71,7 +71,8 @@ int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind)
   std::string key = Lowered(TrimBlanks(name));
   if (!key.empty() && key.back() != '=') key += '=';
   NameList& list = kind == 0 ? gs.VarList : gs.FunctList;
-  list.Store(key, value, SIZE_MAX);
+  // A store that would add a name beyond the host's limit stores nothing.
+  if (!list.Store(key, value, EntriesRoom())) throw LimitExceeded{};
   return 0;
 }
 
@@ -108,6 +109,7 @@ bool ExpandFunctions(std::string& expr) {
   std::string lowered;
   std::string out;
   gs.FunctList.ForEachField([&](std::string_view field) {
+    Tick();
     const std::size_t eq = field.find('=');
     if (eq == std::string_view::npos || eq == 0) return true;
     const std::string name = Lowered(field.substr(0, eq));
@@ -118,6 +120,7 @@ bool ExpandFunctions(std::string& expr) {
     out.clear();
     std::size_t from = 0;
     for (; p != std::string::npos; p = lowered.find(name, from)) {
+      Tick();
       if (out.size() + (p - from) + body.size() + 2 > kMaxExpandedLength) {
         ok = ExpansionTooLong();
         return false;
@@ -144,6 +147,7 @@ int32_t CheckFunctions() {
   const std::string_view list = gs.FunctList.Text();
   int32_t result = 0;
   gs.FunctList.ForEachField([&](std::string_view field) {
+    Tick();
     const std::size_t p = list.find(field);
     const std::size_t q = field.find('=');
     if (p == std::string_view::npos || q == std::string_view::npos) return true;

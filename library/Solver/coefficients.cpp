@@ -4,37 +4,53 @@
 #include <vector>
 
 #include "../DuZuradi/duzuradi.h"
+#include "../matrix/linalg.h"
 #include "../matrix/matrix.h"
 #include "solver.h"
 
 namespace tarnix::solver {
+namespace {
+
+// Plain copies (no reordering) while the fit works on its own copies, put
+// back however the fit ends.
+class PlainCopies {
+ public:
+  PlainCopies() { gs.ForcePlainCopy = 1; }
+  ~PlainCopies() { gs.ForcePlainCopy = saved_; }
+  PlainCopies(const PlainCopies&) = delete;
+  PlainCopies& operator=(const PlainCopies&) = delete;
+
+ private:
+  int32_t saved_ = gs.ForcePlainCopy;
+};
+
+}  // namespace
 
 int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* coeff) {
   if (count < 1 || n < 1) return 5;
   if (A == nullptr || y == nullptr || coeff == nullptr) return 20;
   using matrix::aCopyArray;
+  using matrix::Work;
   // Working copies are the library's own: no reordering while fitting.
-  gs.ForcePlainCopy = 1;
+  const PlainCopies plain;
   const std::size_t cells = static_cast<std::size_t>(count) * static_cast<std::size_t>(n);
-  std::vector<double> a(cells), t(cells), m(static_cast<std::size_t>(n) * n);
+  Work a(cells), t(cells), m(static_cast<std::size_t>(n) * n);
   aCopyArray(A, a.data(), count, n);
   matrix::aTraspEx(a.data(), count, n, t.data());
   matrix::aMultEx(t.data(), n, count, a.data(), count, n, m.data());
-  std::vector<double> inverse(m);
+  Work inverse(m);
   // Columns that depend on each other (two equal abscissae for two
   // coefficients) leave no unique fit: coefficients from the noise of a
   // singular inversion would be plausible wrong numbers.
   if (const int32_t code = matrix::aInv(inverse.data(), n); code != -1) {
     std::fill(coeff, coeff + n, 0.0);
-    gs.ForcePlainCopy = 0;
     gs.LastResult = code;
     return code;
   }
-  std::vector<double> ty(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
+  Work ty(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
   matrix::aMultVect(t.data(), n, count, y, ty.data());
   matrix::aMultVect(inverse.data(), n, n, ty.data(), c.data());
   std::memcpy(coeff, c.data(), c.size() * sizeof(double));
-  gs.ForcePlainCopy = 0;
   return -1;
 }
 

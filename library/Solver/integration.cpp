@@ -21,6 +21,7 @@ class Integrand {
 
   double operator()(double x) {
     if (failed()) return 0.0;
+    Tick();
     double value = 0.0;
     const int32_t code = Eval(points_.With(x), &value, 0);
     if (code == 1) {  // a matrix: its value is a handle, no number to add

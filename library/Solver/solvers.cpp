@@ -33,6 +33,7 @@ template <class Magnitude>
 double Walk(int32_t rounds, Magnitude magnitude) {
   double x = 0.0;
   for (int32_t round = 0; round < rounds; ++round) {
+    Tick();
     const double f1 = magnitude(x);
     x += 1;
     const double f2 = magnitude(x);
@@ -139,6 +140,7 @@ double dSolve(std::string_view expr, std::string_view var) {
   if (!newton.Ready()) return 0.0;
   double x = dPolySolve(newton.expr(), newton.var());
   for (int step = 1; step <= kMostSteps; ++step) {
+    Tick();
     if (step > kFixedSteps && newton.IsRoot(Fixed10(x))) return x;
     double f = 0.0;
     double g = 0.0;
@@ -174,6 +176,7 @@ const char* sSolve(std::string_view expr, std::string_view var, int32_t iteratio
   std::string x = sPolyNewt(newton.expr(), newton.var(), 200);
   // At least one step; a zero derivative divides by 1.0, as dSolve does.
   for (int32_t step = 0; step < std::max(iterations, 1); ++step) {
+    Tick();
     double f = 0.0;
     double g = 0.0;
     if (!newton.Values(x, f, g)) break;

@@ -82,7 +82,9 @@ TARNIX_API int32_t TARNIX_CALL SetBoolSign(int32_t sign);
 
 /* ---- Variables and user functions ------------------------------------- */
 
-/* Stores a variable (kind 0) or a user function (any other kind). Returns 0. */
+/* Stores a variable (kind 0) or a user function (any other kind). Returns 0,
+ * or -12 (also in GetE_Error) when a new name would go beyond the limit of
+ * entries (SetCallLimits); nothing is stored then. */
 TARNIX_API int32_t TARNIX_CALL SetVarFunct(const char* name, const char* value, int32_t kind);
 /* Length of the variable list ("vars") or of the function list (else). */
 TARNIX_API int32_t TARNIX_CALL GetVarFuncListLen(const char* which);
@@ -272,6 +274,27 @@ TARNIX_API int32_t TARNIX_CALL SetMsgBoxHandler(void (*handler)(const char* text
                                                                 const char* title));
 /* Storage and dimensions of a matrix handle; NULL when the handle is unknown. */
 TARNIX_API const double* TARNIX_CALL GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols);
+/* The host's progress handler: called about every `period` evaluation steps
+ * of a call (operators and functions applied, sample and integration points,
+ * Newton steps, rows of matrix work). When it returns non-zero the running
+ * call stops and fails with -20 "Interrupted (eval)". NULL removes it; a period
+ * below 1 means 1000. The count starts anew with every call, so a call of
+ * fewer steps never sees the handler. The handler must not call the library.
+ * An interrupted call returns what it returns on failure (the error number
+ * where it returns one: e_eval, de_eval, e_evals, Integrate, SetStrMatrix),
+ * keeps none of the matrices it made, and may have written part of its
+ * output arrays. Returns 0. */
+TARNIX_API int32_t TARNIX_CALL SetProgressHandler(int32_t (*handler)(void* context), void* context,
+                                                  int32_t period);
+/* Limits for callers that are not trusted; 0 lifts a limit.
+ * matrix_mb: the matrix memory (MiB) one call may hold beyond what was held when it began
+ * (stored matrices and temporaries of matrix expressions alike);
+ * entries: how many variables, user functions and matrices may be stored together.
+ * A call that would go beyond either fails with -12 and stores nothing: it
+ * returns what it returns on failure (SetVarFunct and SetStrMatrix -12,
+ * SetMatrix -1) and GetE_Error() gives -12. Replacing an entry that exists
+ * is always allowed. Returns 0. */
+TARNIX_API int32_t TARNIX_CALL SetCallLimits(int32_t matrix_mb, int32_t entries);
 
 #ifdef __cplusplus
 }

@@ -57,6 +57,7 @@ Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c
   // Sums accumulated from 0.0 in increasing k.
   Work r(Count(r1, c2), 0.0);
   for (int32_t i = 0; i < r1; ++i) {
+    Tick();
     for (int32_t j = 0; j < c2; ++j) {
       double sum = 0.0;
       for (int32_t k = 0; k < c1; ++k) sum += a[Count(i, c1) + k] * b[Count(k, c2) + j];
@@ -69,6 +70,7 @@ Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c
 Work Transposed(const double* a, int32_t rows, int32_t cols) {
   Work t(Count(rows, cols));
   for (int32_t i = 0; i < rows; ++i) {
+    Tick();
     for (int32_t j = 0; j < cols; ++j) t[Count(j, rows) + i] = a[Count(i, cols) + j];
   }
   return t;
@@ -126,6 +128,7 @@ int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
   const Work a = OrderedCopy(A, rows, cols);
   Work result(static_cast<std::size_t>(rows), 0.0);
   for (int32_t i = 0; i < rows; ++i) {
+    Tick();
     double sum = 0.0;
     for (int32_t j = 0; j < cols; ++j) sum += a[Count(i, cols) + j] * v[j];
     result[static_cast<std::size_t>(i)] = sum;

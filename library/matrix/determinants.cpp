@@ -55,6 +55,7 @@ double Eliminate(Work& a, int32_t n, double zero_limit) {
   };
   double d = 1.0;
   for (int32_t k = 0; k + 1 < n; ++k) {
+    Tick();
     int32_t p = k;
     double largest = std::fabs(at(k, k));
     for (int32_t j = k + 1; j < n; ++j) {
@@ -88,6 +89,7 @@ bool Invert(const double* a, int32_t n, Work& inverse) {
   inverse.assign(m.size(), 0.0);
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
+      Tick();
       Work minor = Minor(m, n, i, j);
       const double cofactor = std::pow(-1.0, i + j) * Determinant(minor, n - 1);
       inverse[static_cast<std::size_t>(j) * n + i] = cofactor / d;
@@ -104,6 +106,7 @@ bool Cramer(const double* a, int32_t n, const double* b, Work& x) {
   // Column i exchanged with b gives the numerator of x[i].
   x.assign(static_cast<std::size_t>(n), 0.0);
   for (int32_t i = 0; i < n; ++i) {
+    Tick();
     Work mi = m;
     for (int32_t r = 0; r < n; ++r) mi[static_cast<std::size_t>(r) * n + i] = b[r];
     x[static_cast<std::size_t>(i)] = Determinant(mi, n) / d;

@@ -5,7 +5,10 @@
 #include <bit>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <vector>
+
+#include "../DuZuradi/duzuradi.h"
 
 namespace tarnix::matrix {
 
@@ -13,7 +16,32 @@ namespace tarnix::matrix {
 // the double nearest to 1e-12.
 inline const double kDetEps = std::bit_cast<double>(uint64_t{0x3D719799812DEA12});
 
-using Work = std::vector<double>;
+// The allocator of every matrix's elements, the store's blocks and the
+// working copies alike: it keeps the count that the host's matrix limit is
+// measured against, and refuses (LimitExceeded) before allocating beyond it.
+template <class T>
+struct MatrixAllocator {
+  using value_type = T;
+  MatrixAllocator() = default;
+  template <class U>
+  MatrixAllocator(const MatrixAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    ChargeMatrix(n * sizeof(T));
+    try {
+      return std::allocator<T>{}.allocate(n);
+    } catch (...) {
+      ReleaseMatrix(n * sizeof(T));
+      throw;
+    }
+  }
+  void deallocate(T* p, std::size_t n) noexcept {
+    std::allocator<T>{}.deallocate(p, n);
+    ReleaseMatrix(n * sizeof(T));
+  }
+  friend bool operator==(const MatrixAllocator&, const MatrixAllocator&) { return true; }
+};
+
+using Work = std::vector<double, MatrixAllocator<double>>;
 
 // A working copy of a caller's rows x cols matrix in the library's order.
 Work OrderedCopy(const double* A, int32_t rows, int32_t cols);

@@ -28,6 +28,7 @@ const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols);
 struct StoreSize {
   std::size_t entries;
   std::size_t blocks;
+  std::size_t named;  // entries that are no internal matrix
 };
 StoreSize SizeOfStore();
 

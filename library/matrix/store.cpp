@@ -132,6 +132,7 @@ MatrixEntry& AppendEntry(std::string name, std::shared_ptr<Block> block, int32_t
   e.VectorF = rows == 1 || cols == 1;
   e.serial = store.next_serial++;
   store.arrList.push_back(std::move(e));
+  if (!store.arrList.back().Internal) ++store.named;
   return store.arrList.back();
 }
 
@@ -213,6 +214,7 @@ int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32
   MatrixEntry* entry = EntryAt(position);
   int32_t result;
   if (entry == nullptr) {
+    if (!gs.InternalMode && EntriesRoom() == 0) throw LimitExceeded{};
     entry = &AppendEntry(StoredName(name), std::move(block), rows, cols);
     result = ret_handle ? entry->Matr->handle : entry->ListPos;
   } else if (entry->rows == rows && entry->cols == cols) {
@@ -373,6 +375,7 @@ int32_t ClearMatrixList(int32_t handle) {
                             (drop ? " => deleted" : " => kept") + "\r\n" + printed;
       EmitMessage(summary, "ClearMatrixList", 0);
     }
+    if (drop && !it->Internal) --store.named;
     it = drop ? store.arrList.erase(it) : std::next(it);
   }
   gs.LastResult = -1;
@@ -396,7 +399,7 @@ const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
   return e->Matr->data;
 }
 
-StoreSize SizeOfStore() { return {store.arrList.size(), store.live_handles.size()}; }
+StoreSize SizeOfStore() { return {store.arrList.size(), store.live_handles.size(), store.named}; }
 
 uint64_t EvaluationMark() { return store.next_serial; }
 

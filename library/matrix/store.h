@@ -10,6 +10,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "linalg.h"
+
 namespace tarnix::matrix {
 
 // A storage block: a caller's array (registered by reference, never freed)
@@ -18,8 +20,8 @@ struct Block {
   int32_t handle = 0;
   double* data = nullptr;
   bool library_owned = false;
-  std::vector<double> owned;  // the library's storage; empty for a caller's array
-  int64_t capacity = 0;       // doubles known to be there
+  Work owned;            // the library's storage; empty for a caller's array
+  int64_t capacity = 0;  // doubles known to be there
   ~Block();
 };
 
@@ -40,7 +42,8 @@ struct MatrixStore {
   int32_t ElemOrder = -1;
   int32_t next_handle = 1;
   uint64_t next_serial = 0;
-  std::string listing;  // the last listing of aPrint and the about text
+  std::size_t named = 0;  // entries that are no internal matrix
+  std::string listing;    // the last listing of aPrint and the about text
 };
 
 extern MatrixStore store;

@@ -1,0 +1,46 @@
+// The host's hold on a call: the progress handler that may stop it, and the
+// limits on the matrix memory and the number of entries a call may take.
+#include <limits>
+
+#include "../matrix/matrix.h"
+#include "duzuradi.h"
+
+namespace tarnix {
+
+int32_t SetProgressHandler(ProgressHandler handler, void* context, int32_t period) {
+  gs.progress_handler = handler;
+  gs.progress_context = handler != nullptr ? context : nullptr;
+  gs.progress_period = period < 1 ? 1000 : period;
+  gs.progress_countdown = gs.progress_period;
+  return 0;
+}
+
+int32_t SetCallLimits(int32_t matrix_mb, int32_t entries) {
+  gs.matrix_limit = matrix_mb > 0 ? uint64_t{static_cast<uint32_t>(matrix_mb)} << 20 : 0;
+  gs.entry_limit = entries > 0 ? entries : 0;
+  return 0;
+}
+
+void AskHost() {
+  gs.progress_countdown = gs.progress_period;
+  if (gs.progress_handler != nullptr && gs.progress_handler(gs.progress_context) != 0) {
+    throw Interruption{};
+  }
+}
+
+void ChargeMatrix(std::size_t bytes) {
+  if (gs.matrix_limit != 0) {
+    const uint64_t allowed = gs.matrix_bytes_at_call + gs.matrix_limit;
+    if (bytes > allowed || gs.matrix_bytes > allowed - bytes) throw LimitExceeded{};
+  }
+  gs.matrix_bytes += bytes;
+}
+
+std::size_t EntriesRoom() {
+  if (gs.entry_limit == 0) return std::numeric_limits<std::size_t>::max();
+  const std::size_t used = gs.VarList.Names() + gs.FunctList.Names() + matrix::SizeOfStore().named;
+  const auto limit = static_cast<std::size_t>(gs.entry_limit);
+  return used >= limit ? 0 : limit - used;
+}
+
+}  // namespace tarnix
