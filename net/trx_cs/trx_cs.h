@@ -49,11 +49,32 @@ inline constexpr std::size_t kMaxFile = std::size_t{64} << 20;
 
 // ---- Message log ------------------------------------------------------------------
 
-// prefix ("Server: " or "Client: ") + text + " - (" + label + ")".
+// prefix ("Server: " or "Client: ") + text + " - (" + label + ")", with
+// every byte below 0x20 and 0x7F written as "\xNN": no text a peer sends
+// can start a line of its own.
 std::string LogLine(std::string_view text, std::string_view label);
 // Where log lines go: standard output in headless mode, a window later.
 void SetLogSink(std::function<void(const std::string& line)> sink);
-void LogMsg(std::string_view text, std::string_view label);
+
+// How much the log says: every step of every call, only what went wrong
+// (and the start and end), or only the start and end.
+enum class LogLevel { Calls, Errors, Quiet };
+// What a line is about; the level decides which kinds are written.
+enum class LogKind { Step, Error, Always };
+void SetLogLevel(LogLevel level);
+void LogMsg(std::string_view text, std::string_view label, LogKind kind = LogKind::Step);
+// The lines logged since the last flush leave in one write (standard
+// output); a server calls it once per turn of its event loop. Lines that
+// find standard output full wait in a bounded buffer; beyond it they are
+// dropped and counted in a later line, so a reader that stops never stops
+// the server.
+void FlushLog();
+// Lines wait for standard output: the event loop should flush when it is
+// writable.
+bool LogWaiting();
+// The default sink: standard output through that buffer (a window's sink
+// passes its lines on to it).
+void LogToStdout(const std::string& line);
 inline const std::string kSeparator46(46, '-');
 inline const std::string kSeparator60(60, '-');
 
