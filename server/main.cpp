@@ -2,11 +2,11 @@
 // clients send over TCP. With a display it runs its window
 // (server_window.h); headless it listens at once and writes every log line
 // on standard output. SIGINT and SIGTERM end it as the End button does.
-#include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,13 +17,16 @@
 #include "../AuxFunct/aux_funct.h"
 #include "../net/trx_cs/server.h"
 #include "library.h"
+#include "poller.h"
 #include "server_window.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: trx_Server [--headless] [--port N] [--listen] [--bind ADDR] [--library PATH]\n"
-    "                  [--wan-host HOST] [--accept-files]\n"
+    "                  [--wan-host HOST] [--accept-files] [--allow CIDR[,CIDR...]|any]\n"
+    "                  [--protect] [--max-call-ms N] [--max-call-mb N] [--max-entries N]\n"
+    "                  [--max-clients N] [--log calls|errors|quiet]\n"
     "\n"
     "Loads libTarnix.so and executes the library calls that clients (Corvane)\n"
     "send over TCP. With a display it shows its Client/Server window, whose\n"
@@ -42,6 +45,22 @@ constexpr const char* kUsage =
     "                    skips the lookup (default checkip.dyndns.org)\n"
     "  --accept-files    take files that clients send (saved as\n"
     "                    TEST_Network.ftp3 here, at most 64 MiB)\n"
+    "\n"
+    "Sharing the server safely:\n"
+    "  --allow LIST      the client networks, e.g. 10.1.0.0/16,192.168.5.7; by\n"
+    "                    default loopback and the private LAN ranges (10/8,\n"
+    "                    172.16/12, 192.168/16, 169.254/16); \"any\" accepts all\n"
+    "  --protect         refuse ServerEnd and ReSetDuZuradi from clients that\n"
+    "                    are not on this machine\n"
+    "  --max-call-ms N   how long one call may compute, default 10000; a call\n"
+    "                    that runs longer fails with -20 \"Interrupted\" (0: no limit)\n"
+    "  --max-call-mb N   the matrix memory one call may take, default 1024 MiB;\n"
+    "                    beyond it the call fails with -12 (0: no limit)\n"
+    "  --max-entries N   variables, functions and matrices stored together,\n"
+    "                    default 1000000; a new one beyond fails with -12\n"
+    "  --max-clients N   connections at once, default 256; more are refused\n"
+    "  --log LEVEL       calls (every step, the default), errors (what went\n"
+    "                    wrong, start and end) or quiet (start and end)\n"
     "  --version         print the version and exit\n"
     "\n"
     "SIGINT or SIGTERM ends the server as its End button does; so does the\n"
@@ -54,12 +73,33 @@ struct Options {
   bool listen = false;
 };
 
-bool ParsePort(const char* text, int& port) {
+bool ParseCount(const char* text, long most, int& count) {
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || value < 0 || value > 65535) return false;
-  port = static_cast<int>(value);
+  if (end == text || *end != '\0' || value < 0 || value > most) return false;
+  count = static_cast<int>(value);
   return true;
+}
+
+// The options that take a number from 0 up.
+struct CountOption {
+  const char* name;
+  long most;
+  int trx::ServerOptions::*field;
+};
+constexpr CountOption kCounts[] = {
+    {"--port", 65535, &trx::ServerOptions::port},
+    {"--max-call-ms", 86400000, &trx::ServerOptions::max_call_ms},
+    {"--max-call-mb", 1048576, &trx::ServerOptions::max_call_mb},
+    {"--max-entries", 100000000, &trx::ServerOptions::max_entries},
+    {"--max-clients", 1000000, &trx::ServerOptions::max_clients},
+};
+
+const CountOption* FindCount(const std::string& arg) {
+  for (const CountOption& c : kCounts) {
+    if (arg == c.name) return &c;
+  }
+  return nullptr;
 }
 
 // 0: go on; otherwise the exit status.
@@ -77,10 +117,31 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.headless = true;
     } else if (arg == "--listen") {
       options.listen = true;
-    } else if (arg == "--port" && has_value) {
-      if (!ParsePort(argv[++i], options.server.port)) {
-        std::fprintf(stderr, "trx_Server: --port takes a number from 0 to 65535, not '%s'\n",
-                     argv[i]);
+    } else if (const CountOption* count = FindCount(arg); count != nullptr && has_value) {
+      if (!ParseCount(argv[++i], count->most, options.server.*(count->field))) {
+        std::fprintf(stderr, "trx_Server: %s takes a number from 0 to %ld, not '%s'\n", count->name,
+                     count->most, argv[i]);
+        return 2;
+      }
+    } else if (arg == "--allow" && has_value) {
+      std::string error;
+      if (!trx::ParseNetworks(argv[++i], options.server.allow, options.server.allow_any, error)) {
+        std::fprintf(stderr, "trx_Server: --allow: %s\n", error.c_str());
+        return 2;
+      }
+    } else if (arg == "--protect") {
+      options.server.protect = true;
+    } else if (arg == "--log" && has_value) {
+      const std::string level = argv[++i];
+      if (level == "calls") {
+        trx::SetLogLevel(trx::LogLevel::Calls);
+      } else if (level == "errors") {
+        trx::SetLogLevel(trx::LogLevel::Errors);
+      } else if (level == "quiet") {
+        trx::SetLogLevel(trx::LogLevel::Quiet);
+      } else {
+        std::fprintf(stderr, "trx_Server: --log takes calls, errors or quiet, not '%s'\n",
+                     level.c_str());
         return 2;
       }
     } else if (arg == "--bind" && has_value) {
@@ -107,7 +168,7 @@ void LibraryMessageBox(const char* text, const char* title) {
     if (*p == '\r') continue;
     flat += *p == '\n' ? std::string(" / ") : std::string(1, *p);
   }
-  trx::LogMsg(std::string(title) + ": " + flat, "MsgBox");
+  trx::LogMsg(std::string(title) + ": " + flat, "MsgBox", trx::LogKind::Error);
 }
 
 // A signal descriptor for SIGINT and SIGTERM, so that poll() sees them.
@@ -142,7 +203,7 @@ int main(int argc, char** argv) {
   library.api.SetMsgBoxHandler(LibraryMessageBox);
   // The program's own boxes (a failed public-address lookup) are log lines too.
   trx::SetMessageBox([](const std::string& text, const std::string& title) {
-    trx::LogMsg(title + ": " + text, "MsgBox");
+    trx::LogMsg(title + ": " + text, "MsgBox", trx::LogKind::Error);
   });
 
   trx::Server server(library.api, options.server);
@@ -152,31 +213,40 @@ int main(int argc, char** argv) {
     curl_global_cleanup();
     return status;
   }
-  trx::LogMsg("Library Tarnix.dll loaded succesfully.", "");
-  trx::LogMsg("Network initialized !", "");
+  trx::LogMsg("Library Tarnix.dll loaded succesfully.", "", trx::LogKind::Always);
+  trx::LogMsg("Network initialized !", "", trx::LogKind::Always);
   if (server.InitServer() == 0) return 1;
 
-  while (!server.EndRequested()) {
-    std::vector<pollfd> fds;
-    fds.push_back({signals, POLLIN, 0});
-    for (const int fd : server.WatchedDescriptors()) fds.push_back({fd, POLLIN, 0});
-    const int ready = ::poll(fds.data(), fds.size(), server.NextTimeoutMs());
-    if (ready < 0) continue;
-    if (ready == 0) {
-      server.ExpireStalled();
-      continue;
-    }
-    if ((fds[0].revents & POLLIN) != 0) {
-      signalfd_siginfo info{};
-      (void)::read(signals, &info, sizeof info);
-      server.RequestEnd();
-      server.TerminateProgram("Button End");
-      break;
-    }
-    for (std::size_t i = 1; i < fds.size() && !server.EndRequested(); ++i) {
-      if (fds[i].revents != 0) server.EventsLoopSvr(fds[i].fd);
-    }
+  server::Poller poller;
+  if (!poller.Ok()) {
+    trx::MessageBox("Can not create the event set: " + std::string(std::strerror(errno)),
+                    "Tarnix Server");
+    return 1;
   }
+  poller.Keep(signals);
+  while (!server.EndRequested()) {
+    poller.Sync(server.Watched());
+    const bool log_watched = poller.WatchWritable(STDOUT_FILENO, trx::LogWaiting());
+    const std::vector<epoll_event>& ready = poller.Wait(server.NextTimeoutMs());
+    for (const epoll_event& event : ready) {
+      if (server.EndRequested()) break;
+      const int fd = event.data.fd;
+      if (fd == signals) {
+        signalfd_siginfo info{};
+        (void)::read(signals, &info, sizeof info);
+        server.RequestEnd();
+        server.TerminateProgram("Button End");
+      } else if (fd == STDOUT_FILENO) {
+        trx::FlushLog();
+      } else {
+        server.EventsLoopSvr(fd, (event.events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0,
+                             (event.events & EPOLLOUT) != 0);
+      }
+    }
+    if (!log_watched) trx::FlushLog();  // standard output that can not be watched
+    server.ExpireStalled();
+  }
+  trx::FlushLog();
   curl_global_cleanup();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -34,24 +35,40 @@ class Driver {
       QApplication::quit();
       return;
     }
-    const std::vector<int> watched = server_.WatchedDescriptors();
+    const std::vector<trx::Server::Watch> watched = server_.Watched();
+    auto watches = [&watched](int fd) {
+      return std::find_if(watched.begin(), watched.end(),
+                          [fd](const trx::Server::Watch& w) { return w.fd == fd; });
+    };
     for (auto it = notifiers_.begin(); it != notifiers_.end();) {
-      if (std::find(watched.begin(), watched.end(), it->first) == watched.end()) {
-        it->second->setEnabled(false);
-        it->second.release()->deleteLater();  // it may be the one now signalling
+      if (watches(it->first) == watched.end()) {
+        for (auto& n : {&it->second.read, &it->second.write}) {
+          (*n)->setEnabled(false);
+          n->release()->deleteLater();  // it may be the one now signalling
+        }
         it = notifiers_.erase(it);
       } else {
         ++it;
       }
     }
-    for (const int fd : watched) {
-      if (notifiers_.count(fd) != 0) continue;
-      auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-      QObject::connect(notifier.get(), &QSocketNotifier::activated, [this, fd] {
-        server_.EventsLoopSvr(fd);
-        Sync();
-      });
-      notifiers_.emplace(fd, std::move(notifier));
+    for (const trx::Server::Watch& w : watched) {
+      auto found = notifiers_.find(w.fd);
+      if (found == notifiers_.end()) {
+        Notifiers n;
+        n.read = std::make_unique<QSocketNotifier>(w.fd, QSocketNotifier::Read);
+        n.write = std::make_unique<QSocketNotifier>(w.fd, QSocketNotifier::Write);
+        const int fd = w.fd;
+        QObject::connect(n.read.get(), &QSocketNotifier::activated, [this, fd] {
+          server_.EventsLoopSvr(fd, true, false);
+          Sync();
+        });
+        QObject::connect(n.write.get(), &QSocketNotifier::activated, [this, fd] {
+          server_.EventsLoopSvr(fd, false, true);
+          Sync();
+        });
+        found = notifiers_.emplace(w.fd, std::move(n)).first;
+      }
+      found->second.write->setEnabled(w.write);
     }
     const int due = server_.NextTimeoutMs();
     if (due >= 0) {
@@ -65,7 +82,11 @@ class Driver {
  private:
   trx::Server& server_;
   trx::CsWindow& window_;
-  std::map<int, std::unique_ptr<QSocketNotifier>> notifiers_;
+  struct Notifiers {
+    std::unique_ptr<QSocketNotifier> read;
+    std::unique_ptr<QSocketNotifier> write;
+  };
+  std::map<int, Notifiers> notifiers_;
   QTimer timer_;
 };
 
@@ -119,8 +140,7 @@ int RunWindow(int argc, char** argv, trx::Server& server, int port, bool listen_
   // the server from a terminal or a script.
   trx::SetLogSink([&window](const std::string& line) {
     window.AddLogLine(line);
-    std::fprintf(stdout, "%s\n", line.c_str());
-    std::fflush(stdout);
+    trx::LogToStdout(line);
   });
   driver = std::make_unique<Driver>(server, window);
 
@@ -132,8 +152,8 @@ int RunWindow(int argc, char** argv, trx::Server& server, int port, bool listen_
   });
 
   window.show();
-  trx::LogMsg("Library Tarnix.dll loaded succesfully.", "");
-  trx::LogMsg("Network initialized !", "");
+  trx::LogMsg("Library Tarnix.dll loaded succesfully.", "", trx::LogKind::Always);
+  trx::LogMsg("Network initialized !", "", trx::LogKind::Always);
   if (listen_now) window.ConnectButton()->click();
   const int status = app.exec();
   trx::SetLogSink(nullptr);

@@ -46,17 +46,17 @@ struct Row {
 
 std::string Dispatcher::EEvals(std::string_view cmd) {
   const int32_t count = L(cmd, 14);
-  info_.fill(0.0);
   if (count < 0 || count > kMaxPoints) {
     // Not executed: no vectors of that size; the reply says -16 and count 0.
-    x_.assign(1, 0.0);
-    y_.assign(1, 0.0);
+    blocks_.assign(2 + 5, 0.0);
     return "FUN;e_evals;ret;-16;lng;0;";
   }
-  x_.assign(static_cast<std::size_t>(count) + 1, 0.0);
-  y_.assign(static_cast<std::size_t>(count) + 1, 0.0);
+  // X, Y and the information block lie one after the other, as they travel.
+  const std::size_t points = static_cast<std::size_t>(count) + 1;
+  blocks_.assign(2 * points + 5, 0.0);
+  double* x = blocks_.data();
   const int32_t r = api_.e_evals(E(cmd, 6).c_str(), D(cmd, 8), S(cmd, 10).c_str(), D(cmd, 12),
-                                 count, x_.data(), y_.data(), info_.data());
+                                 count, x, x + points, x + 2 * points);
   return "FUN;e_evals;ret;" + Int(r) + ";lng;" + Int(count) + ";";
 }
 
@@ -82,7 +82,7 @@ std::string Dispatcher::FindMatrix(std::string_view cmd) {
     rows = 0;
     cols = 0;
   }
-  matrix_.assign(elements,
+  blocks_.assign(elements,
                  elements + static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
   return "FUN;FindMatrix;ret;" + Int(r) + ";lng;" + Int(rows) + ";lng;" + Int(cols) + ";";
 }
@@ -198,6 +198,7 @@ Dispatcher::Outcome Dispatcher::Execute(std::string_view cmd, std::string& resul
   };
 
   result.clear();
+  blocks_ = {};  // given back, not only emptied: one e_evals may have held gigabytes
   const std::string_view name = aux::FieldS(cmd, 4);
   for (const Row& row : kTable) {
     if (row.name != name) continue;

@@ -1,12 +1,16 @@
-// The server form of trx_cs: listening, the events of the clients, one call
-// at a time, and the dispatcher that turns a command into a library call.
+// The server form of trx_cs: listening, one small state machine per client,
+// the limits that keep one client from holding the others, and the
+// dispatcher that turns a command into a library call.
 #pragma once
 
 #if !defined(TRX_CS_SERVER)
 #error "server.h belongs to the server build of trx_cs"
 #endif
 
+#include <sys/socket.h>
+
 #include <array>
+#include <chrono>
 #include <list>
 #include <string>
 #include <string_view>
@@ -17,6 +21,26 @@
 
 namespace trx {
 
+// ---- Who may connect ------------------------------------------------------------
+
+// One network of an allow list: an IPv4 or IPv6 address and a prefix length.
+struct Network {
+  int family = AF_INET;
+  std::array<uint8_t, 16> address{};
+  int prefix = 0;
+};
+
+// "10.0.0.0/8,192.168.1.7" (a bare address is one host). "any" gives an
+// empty list with any set. False, with error naming the bad part, otherwise.
+bool ParseNetworks(std::string_view text, std::vector<Network>& networks, bool& any,
+                   std::string& error);
+// Loopback and the private LAN ranges: what a server on a LAN serves.
+std::vector<Network> DefaultNetworks();
+bool InNetworks(const std::vector<Network>& networks, const sockaddr_storage& peer);
+bool IsLoopback(const sockaddr_storage& peer);
+
+// ---- Options ----------------------------------------------------------------------
+
 struct ServerOptions {
   int port = 6832;            // 0 picks a free port
   std::string bind;           // the local address to listen on; "" for all
@@ -24,14 +48,23 @@ struct ServerOptions {
   std::string wan_host;       // its host; "" for the default one
   bool accept_files = false;  // take files sent with a "TLF;" header
   std::string file_name = "TEST_Network.ftp3";
+
+  std::vector<Network> allow = DefaultNetworks();
+  bool allow_any = false;     // --allow any: every address may connect
+  bool protect = false;       // ServerEnd and ReSetDuZuradi from loopback only
+  int max_call_ms = 10000;    // how long one call may compute; 0: no limit
+  int max_call_mb = 1024;     // matrix memory one call may take; 0: no limit
+  int max_entries = 1000000;  // variables, functions and matrices stored; 0: no limit
+  int max_clients = 256;      // connections at once
 };
 
 // The largest point count of e_evals and subinterval count of Integrate a
-// client may ask for: beyond, one call would hold every client for minutes.
+// client may ask for: beyond, the reply alone would take gigabytes.
 inline constexpr int32_t kMaxPoints = 16777215;
 
-// SvrExecuteCMD: the library call a command names. It keeps the vectors of
-// the last e_evals for SvrTransmitRes.
+// SvrExecuteCMD: the library call a command names. The blocks that follow a
+// result (the vectors of e_evals, the elements FindMatrix found) are kept
+// until the server takes them for the client that asked.
 class Dispatcher {
  public:
   explicit Dispatcher(const TarnixApi& api) : api_(api) {}
@@ -40,11 +73,9 @@ class Dispatcher {
   // The framed result of cmd in result (empty unless Outcome::Result).
   Outcome Execute(std::string_view cmd, std::string& result);
 
-  const std::vector<double>& X() const { return x_; }
-  const std::vector<double>& Y() const { return y_; }
-  const std::array<double, 5>& Info() const { return info_; }
-  // The elements of the matrix the last FindMatrix found, as many as it replied.
-  const std::vector<double>& Matrix() const { return matrix_; }
+  // The blocks of the last result, handed over (empty when it has none):
+  // e_evals gives X, Y and the information block in one run of doubles.
+  std::vector<double> TakeBlocks() { return std::move(blocks_); }
   const TarnixApi& Api() const { return api_; }
 
  private:
@@ -54,10 +85,33 @@ class Dispatcher {
   std::string IntegrateCall(std::string_view cmd);
 
   const TarnixApi& api_;
-  std::vector<double> x_;
-  std::vector<double> y_;
-  std::array<double, 5> info_{};
-  std::vector<double> matrix_;
+  std::vector<double> blocks_;
+};
+
+// One client: its bytes both ways and where it stands in a call.
+struct Peer {
+  enum class Phase {
+    Command,    // reading the next message
+    FirstAck,   // the result was queued; waiting for the client's ACK
+    SecondAck,  // the blocks (if any) were queued; waiting for the last ACK
+    File,       // taking the bytes of a file into file_name + ".part"
+  };
+  Connection conn;
+  std::string address;  // dotted, for the log
+  bool loopback = false;
+  Phase phase = Phase::Command;
+  std::string out;  // bytes queued for the client, from out_at on
+  std::size_t out_at = 0;
+  std::vector<double> blocks;  // queued after the first ACK
+  std::size_t blocks_at = 0;   // bytes of blocks sent
+  std::string blocks_name;     // "e_evals" or "FindMatrix"; "" for no blocks
+  bool blocks_ready = false;   // the first ACK came: the blocks may leave
+  // When the current wait ends: a partial message, an ACK, a file, output.
+  std::chrono::steady_clock::time_point deadline{};
+  bool waiting = false;
+  std::FILE* file = nullptr;
+  std::size_t file_size = 0;
+  std::size_t file_left = 0;
 };
 
 class Server {
@@ -71,12 +125,21 @@ class Server {
   int InitServer();
   // Stops listening and closes every client.
   void Disconnect();
-  // The descriptors whose readability EventsLoopSvr waits for.
-  std::vector<int> WatchedDescriptors() const;
-  // Handles the event pending on fd: a new client, data or a closed client.
-  int EventsLoopSvr(int fd);
-  // Milliseconds until a client's incomplete message is due, -1 for none;
-  // the driver calls ExpireStalled when that time has passed.
+
+  // What the event loop watches: every descriptor, whether the server has
+  // bytes queued for it, and whose it is (a descriptor number may come back
+  // for another client: the owner tells them apart).
+  struct Watch {
+    int fd;
+    bool write;
+    int owner;  // the client's number; 0 for the listening socket
+  };
+  std::vector<Watch> Watched() const;
+  // Handles what is pending on fd: a new client, data, room for output, a
+  // closed client. The log lines of the turn are written at its end.
+  int EventsLoopSvr(int fd, bool readable = true, bool writable = false);
+  // Milliseconds until a client's wait is due, -1 for none; the driver
+  // calls ExpireStalled when that time has passed.
   int NextTimeoutMs() const;
   void ExpireStalled();
   void TerminateProgram(std::string_view reason);
@@ -90,20 +153,43 @@ class Server {
 
  private:
   void Accept();
-  void ServeData(Connection& client);
-  std::string SvrReceiveCmd(Connection& client, std::size_t length);
-  int SvrTransmitRes(Connection& client, const std::string& result);
-  void ReceiveFile(Connection& client, std::size_t size);
-  void Drop(Connection& client, std::string_view why);
-  static std::string LogName(const Connection& client);
+  bool Admit(int fd, const sockaddr_storage& peer);
+  void ServeInput(Peer& peer);
+  bool Advance(Peer& peer);
+  int TakeCommand(Peer& peer);
+  int TakeAck(Peer& peer);
+  void Call(Peer& peer, std::string_view frame);
+  bool Refused(const Peer& peer, std::string_view name, std::string& result);
+  void QueueBlocks(Peer& peer);
+  void StartFile(Peer& peer, std::size_t size);
+  void TakeFileBytes(Peer& peer);
+  void FinishFile(Peer& peer);
+  bool Flush(Peer& peer);
+  void Wait(Peer& peer);
+  bool OutputPending(const Peer& peer) const;
+  void Drop(Peer& peer, std::string_view why);
+  void CloseAll();
+  Peer* Find(int fd);
+  // The library's progress handler during a call.
+  static int32_t OnProgress(void* self);
+  int32_t Progress();
 
   ServerOptions options_;
   Dispatcher dispatcher_;
   int listen_fd_ = -1;
+  int spare_fd_ = -1;  // given up to accept and refuse when descriptors run out
   int port_ = 0;
-  std::list<Connection> clients_;
+  std::list<Peer> peers_;
   int next_client_ = 1;
   bool end_requested_ = false;
+
+  // The call being computed.
+  struct Running {
+    Peer* peer = nullptr;
+    std::chrono::steady_clock::time_point start{};
+    std::chrono::steady_clock::time_point checked{};
+    const char* stopped = nullptr;  // why the progress handler stopped it
+  } running_;
 };
 
 }  // namespace trx

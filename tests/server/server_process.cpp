@@ -66,6 +66,10 @@ void ServerProcess::ReadOutput() {
   std::string partial;
   char buffer[4096];
   for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return !paused_; });
+    }
     const ssize_t n = ::read(output_, buffer, sizeof buffer);
     if (n <= 0) break;
     partial.append(buffer, static_cast<std::size_t>(n));
@@ -115,12 +119,22 @@ int ServerProcess::WaitForExit(int timeout_ms) {
 
 void ServerProcess::Signal(int signal_number) { ::kill(pid_, signal_number); }
 
-RawClient::RawClient(int port) {
+void ServerProcess::PauseReading(bool paused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  paused_ = paused;
+  changed_.notify_all();
+}
+
+RawClient::RawClient(int port, const std::string& host) {
   fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
+  ::inet_pton(AF_INET, host.c_str(), &address.sin_addr);
+  if (host != "127.0.0.1") {
+    sockaddr_in local = address;  // from that address, not from loopback
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local);
+  }
   address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     throw std::runtime_error("connect");
   }

@@ -28,6 +28,9 @@ class ServerProcess {
   // Waits for the process to end; its exit status, or -1 on time-out.
   int WaitForExit(int timeout_ms = 5000);
   void Signal(int signal_number);
+  int Pid() const { return pid_; }
+  // While paused nobody reads the server's standard output: it fills up.
+  void PauseReading(bool paused);
 
  private:
   void ReadOutput();
@@ -41,11 +44,13 @@ class ServerProcess {
   std::condition_variable changed_;
   std::vector<std::string> lines_;
   bool eof_ = false;
+  bool paused_ = false;
 };
 
 class RawClient {
  public:
-  explicit RawClient(int port);
+  // Connected to port on address, from that address.
+  explicit RawClient(int port, const std::string& address = "127.0.0.1");
   ~RawClient();
   RawClient(const RawClient&) = delete;
   RawClient& operator=(const RawClient&) = delete;

@@ -199,8 +199,8 @@ TEST_F(Server, FindMatrixByPositionSendsTheMatrixFound) {
   // of the matrix found, never those of the matrix whose handle equals it.
   RawClient client(server.Port());
   for (const char* definition : {"[mP]|1|2|1|2", "[mQ]|2|2|5|6|7|8", "[mR]|1|1|9"}) {
-    client.Call(Command(std::string("FUN;SetStrMatrix;str;") + definition +
-                        ";bte;0;bte;0.0000000000;"));
+    client.Call(
+        Command(std::string("FUN;SetStrMatrix;str;") + definition + ";bte;0;bte;0.0000000000;"));
   }
   const struct {
     const char* name;
@@ -210,9 +210,9 @@ TEST_F(Server, FindMatrixByPositionSendsTheMatrixFound) {
   for (const auto& c : cases) {
     const int count = static_cast<int>(c.elements.size());
     std::string block;
-    const std::string found = client.Call(
-        Command(std::string("FUN;FindMatrix;str;") + c.name + ";lng;34;lng;0;lng;0;"), 8 * count,
-        &block);
+    const std::string found =
+        client.Call(Command(std::string("FUN;FindMatrix;str;") + c.name + ";lng;34;lng;0;lng;0;"),
+                    8 * count, &block);
     EXPECT_EQ(Field(found, 6), std::to_string(c.position)) << c.name;
     EXPECT_EQ(std::stoi(Field(found, 8)) * std::stoi(Field(found, 10)), count) << c.name;
     EXPECT_EQ(Doubles(block), c.elements) << c.name;
