@@ -1,6 +1,7 @@
 #include "loopback.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
@@ -36,39 +37,50 @@ bool ReadExactly(int fd, char* buffer, std::size_t n) {
   return true;
 }
 
-// trx_Server on a free port, its log thrown away.
+// A port nobody listens on now.
+int FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    std::abort();
+  }
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+// trx_Server on a free port, logging every step (the default) to /dev/null,
+// as to a file: nobody has to be woken to read it.
 ServerChild::ServerChild() {
-  int out[2];
-  if (::pipe(out) != 0) std::abort();
+  port = FreePort();
+  const std::string port_text = std::to_string(port);
   pid = ::fork();
   if (pid == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
-    ::close(out[0]);
-    ::close(out[1]);
-    ::execl(TRX_SERVER_FILE, TRX_SERVER_FILE, "--headless", "--port", "0", "--wan-host", "",
-            static_cast<char*>(nullptr));
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, STDOUT_FILENO);
+    ::close(null);
+    ::execl(TRX_SERVER_FILE, TRX_SERVER_FILE, "--headless", "--port", port_text.c_str(),
+            "--wan-host", "", static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  ::close(out[1]);
-  // Read the log until the port is known, then keep draining it.
-  std::string log;
-  char buffer[4096];
-  while (port == 0) {
-    const ssize_t n = ::read(out[0], buffer, sizeof buffer);
-    if (n <= 0) std::abort();
-    log.append(buffer, static_cast<std::size_t>(n));
-    const std::size_t at = log.find("Server created (Port ");
-    if (at != std::string::npos && log.find(')', at) != std::string::npos) {
-      port = std::atoi(log.c_str() + at + 21);
-    }
-  }
-  std::thread([fd = out[0]] {
-    char sink[65536];
-    while (::read(fd, sink, sizeof sink) > 0) {
-    }
+  // Up when it takes a connection.
+  for (int waited = 0;; ++waited) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool up = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
-  }).detach();
+    if (up) break;
+    if (waited > 1000) std::abort();
+    ::usleep(10000);
+  }
 }
+
 ServerChild::~ServerChild() {
   ::kill(pid, SIGTERM);
   ::waitpid(pid, nullptr, 0);

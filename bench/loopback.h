@@ -12,7 +12,7 @@ namespace bench {
 int Connect(int port);
 bool ReadExactly(int fd, char* buffer, std::size_t n);
 
-// trx_Server on a free port, its log thrown away; stopped at exit.
+// trx_Server on a free port, logging to /dev/null; stopped at exit.
 struct ServerChild {
   int pid = -1;
   int port = 0;
