@@ -76,12 +76,48 @@ void RemoteEEvalConcurrent(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// The floor of the protocol itself: a peer process that answers every
+// command with ACK + a fixed result in one write and takes the two ACKs,
+// with blocking calls and nothing else. The same client as above.
+void BareExchange(benchmark::State& state) {
+  bench::Peer bare = bench::StartPeer([](int fd) {
+    const std::string reply = "\x06TLN;00000047;FUN;e_eval;ret;0;dbl;5.0000000000;;";
+    std::string in;
+    int acks = -1;  // -1: waiting for a command
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+      if (n <= 0) return;
+      in.append(buffer, static_cast<std::size_t>(n));
+      for (bool more = true; more;) {
+        more = false;
+        if (acks < 0 && in.size() >= kCall.size()) {
+          in.erase(0, kCall.size());
+          ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+          acks = 0;
+          more = true;
+        } else if (acks >= 0 && !in.empty()) {
+          in.erase(0, 1);
+          acks = acks == 1 ? -1 : 1;
+          more = true;
+        }
+      }
+    }
+  });
+  for (auto _ : state) {
+    if (!OneCall(bare.fd)) state.SkipWithError("call failed");
+  }
+  bench::StopPeer(bare);
+  state.SetItemsProcessed(state.iterations());
+}
+
 BENCHMARK(RemoteEEval)->Name("remote_e_eval_call")->UseRealTime();
 BENCHMARK(RemoteEEvalConcurrent)
     ->Name("remote_e_eval_call_64_clients_at_once")
     ->Threads(64)
     ->UseRealTime();
 BENCHMARK(RemoteEEvalEightClients)->Name("remote_e_eval_call_8_clients_in_turn")->UseRealTime();
+BENCHMARK(BareExchange)->Name("bare_five_message_exchange")->UseRealTime();
 BENCHMARK(bench::PingPong)->Name("ping_pong_50_bytes")->UseRealTime();
 
 }  // namespace
@@ -108,6 +144,12 @@ int main(int argc, char** argv) {
   std::printf("%-40s %10.0f calls/s together = %.2f x one client (target >= 1: %s)\n",
               "remote_e_eval_call_64_clients_at_once", many, one > 0 ? many / one : 0.0,
               one > 0 && many >= one ? "met" : "MISSED");
+  const double bare = reporter.rates["bare_five_message_exchange/real_time"];
+  std::printf(
+      "%-40s %10.0f calls/s, %6.1f us per call = %.2f ping-pongs; the server's call "
+      "costs %.2f of it\n",
+      "bare_five_message_exchange", bare, bare > 0 ? 1e6 / bare : 0.0, bare > 0 ? ping / bare : 0.0,
+      one > 0 ? bare / one : 0.0);
   std::printf("%-40s %10.0f round trips/s, %6.1f us each\n", "ping_pong_50_bytes", ping,
               ping > 0 ? 1e6 / ping : 0.0);
   benchmark::Shutdown();

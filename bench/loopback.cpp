@@ -91,7 +91,7 @@ ServerChild& Server() {
   return server;
 }
 
-void PingPong(benchmark::State& state) {
+Peer StartPeer(const std::function<void(int fd)>& serve) {
   const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -100,25 +100,38 @@ void PingPong(benchmark::State& state) {
   ::listen(listener, 1);
   socklen_t length = sizeof address;
   ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  std::thread echo([listener] {
+  Peer peer;
+  peer.pid = ::fork();
+  if (peer.pid == 0) {
     const int fd = ::accept(listener, nullptr, nullptr);
     const int yes = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    serve(fd);
+    ::_exit(0);
+  }
+  ::close(listener);
+  peer.fd = Connect(ntohs(address.sin_port));
+  return peer;
+}
+
+void StopPeer(Peer& peer) {
+  ::close(peer.fd);
+  ::waitpid(peer.pid, nullptr, 0);
+}
+
+void PingPong(benchmark::State& state) {
+  Peer echo = StartPeer([](int fd) {
     char buffer[50];
     while (ReadExactly(fd, buffer, sizeof buffer)) {
       if (::send(fd, buffer, sizeof buffer, 0) != 50) break;
     }
-    ::close(fd);
   });
-  const int fd = Connect(ntohs(address.sin_port));
   char message[50] = "a plain message of fifty bytes, sent and echoed.";
   for (auto _ : state) {
-    ::send(fd, message, sizeof message, 0);
-    ReadExactly(fd, message, sizeof message);
+    ::send(echo.fd, message, sizeof message, 0);
+    ReadExactly(echo.fd, message, sizeof message);
   }
-  ::close(fd);
-  echo.join();
-  ::close(listener);
+  StopPeer(echo);
   state.SetItemsProcessed(state.iterations());
 }
 

@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
+#include <functional>
 
 namespace bench {
 
@@ -21,7 +22,18 @@ struct ServerChild {
 };
 ServerChild& Server();
 
-// Registered as "ping_pong_50_bytes" by the programs that use it.
+// A peer process that serves one connection on loopback (as trx_Server is a
+// process of its own: a switch between processes costs more than one
+// between threads, so the peers pay it too), and this side's socket.
+struct Peer {
+  int pid = -1;
+  int fd = -1;
+};
+Peer StartPeer(const std::function<void(int fd)>& serve);
+void StopPeer(Peer& peer);
+
+// A 50-byte message echoed by a peer process. Registered as
+// "ping_pong_50_bytes" by the programs that use it.
 void PingPong(benchmark::State& state);
 
 }  // namespace bench

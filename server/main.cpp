@@ -224,11 +224,22 @@ int main(int argc, char** argv) {
     return 1;
   }
   poller.Keep(signals);
+  std::vector<trx::Server::Watch> changes;
+  int timeout = server.NextTimeoutMs();
+  int log_due = trx::LogDueMs();
   while (!server.EndRequested()) {
-    poller.Sync(server.Watched());
-    const bool log_watched = poller.WatchWritable(STDOUT_FILENO, trx::LogWaiting());
-    const std::vector<epoll_event>& ready = poller.Wait(server.NextTimeoutMs());
-    for (const epoll_event& event : ready) {
+    if (server.TakeChanges(changes)) {
+      poller.Apply(changes);
+    } else {
+      poller.Sync(server.Watched());
+    }
+    // Log lines wait up to 1 ms, so that one write takes the lines of many
+    // calls; a full standard output is waited for like a client.
+    const bool log_blocked = trx::LogBlocked();
+    poller.WatchWritable(STDOUT_FILENO, log_blocked);
+    const int wait =
+        log_blocked || log_due < 0 || (timeout >= 0 && timeout < log_due) ? timeout : log_due;
+    for (const epoll_event& event : poller.Wait(wait)) {
       if (server.EndRequested()) break;
       const int fd = event.data.fd;
       if (fd == signals) {
@@ -243,8 +254,8 @@ int main(int argc, char** argv) {
                              (event.events & EPOLLOUT) != 0);
       }
     }
-    if (!log_watched) trx::FlushLog();  // standard output that can not be watched
-    server.ExpireStalled();
+    timeout = server.ExpireStalled();
+    log_due = trx::LogBlocked() ? -1 : trx::FlushLogIfDue();
   }
   trx::FlushLog();
   curl_global_cleanup();

@@ -6,7 +6,7 @@
 
 namespace server {
 
-Poller::Poller() : epoll_fd_(::epoll_create1(EPOLL_CLOEXEC)), ready_(256) {}
+Poller::Poller() : epoll_fd_(::epoll_create1(EPOLL_CLOEXEC)) {}
 
 Poller::~Poller() {
   if (epoll_fd_ >= 0) ::close(epoll_fd_);
@@ -32,28 +32,30 @@ bool Poller::WatchWritable(int fd, bool wanted) {
   return true;
 }
 
+void Poller::Set(const trx::Server::Watch& w) {
+  auto it = entries_.find(w.fd);
+  if (it == entries_.end()) {
+    Change(EPOLL_CTL_ADD, w.fd, w.write);
+    entries_.emplace(w.fd, Entry{w.owner, w.write, true});
+    return;
+  }
+  Entry& entry = it->second;
+  if (entry.owner != w.owner) {
+    // The number came back for another socket: the old one left the set
+    // when it was closed, if it was not removed before.
+    ::epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, w.fd, nullptr);
+    Change(EPOLL_CTL_ADD, w.fd, w.write);
+    entry = Entry{w.owner, w.write, true};
+    return;
+  }
+  if (entry.write != w.write) Change(EPOLL_CTL_MOD, w.fd, w.write);
+  entry.write = w.write;
+  entry.seen = true;
+}
+
 void Poller::Sync(const std::vector<trx::Server::Watch>& watched) {
   for (auto& [fd, entry] : entries_) entry.seen = false;
-  for (const trx::Server::Watch& w : watched) {
-    auto it = entries_.find(w.fd);
-    if (it == entries_.end()) {
-      Change(EPOLL_CTL_ADD, w.fd, w.write);
-      entries_.emplace(w.fd, Entry{w.owner, w.write, true});
-      continue;
-    }
-    Entry& entry = it->second;
-    if (entry.owner != w.owner) {
-      // The number came back for another socket: the old one left the set
-      // when it was closed, if it was not removed before.
-      ::epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, w.fd, nullptr);
-      Change(EPOLL_CTL_ADD, w.fd, w.write);
-      entry = Entry{w.owner, w.write, true};
-      continue;
-    }
-    if (entry.write != w.write) Change(EPOLL_CTL_MOD, w.fd, w.write);
-    entry.write = w.write;
-    entry.seen = true;
-  }
+  for (const trx::Server::Watch& w : watched) Set(w);
   for (auto it = entries_.begin(); it != entries_.end();) {
     if (it->second.seen) {
       ++it;
@@ -64,12 +66,24 @@ void Poller::Sync(const std::vector<trx::Server::Watch>& watched) {
   }
 }
 
-const std::vector<epoll_event>& Poller::Wait(int timeout_ms) {
-  ready_.resize(256);
-  int n = ::epoll_wait(epoll_fd_, ready_.data(), static_cast<int>(ready_.size()), timeout_ms);
-  if (n < 0) n = 0;  // EINTR: a turn with nothing to do
-  ready_.resize(static_cast<std::size_t>(n));
-  return ready_;
+void Poller::Apply(const std::vector<trx::Server::Watch>& changes) {
+  for (const trx::Server::Watch& w : changes) {
+    if (w.owner >= 0) {
+      Set(w);
+      continue;
+    }
+    // Gone: closed already, so it has left the set unless the number was
+    // taken again (then a later change in this list adds the new one).
+    auto it = entries_.find(w.fd);
+    if (it == entries_.end()) continue;
+    ::epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, w.fd, nullptr);
+    entries_.erase(it);
+  }
+}
+
+std::span<const epoll_event> Poller::Wait(int timeout_ms) {
+  const int n = ::epoll_wait(epoll_fd_, ready_.data(), static_cast<int>(ready_.size()), timeout_ms);
+  return {ready_.data(), n > 0 ? static_cast<std::size_t>(n) : 0};  // EINTR: nothing to do
 }
 
 }  // namespace server

@@ -5,6 +5,8 @@
 
 #include <sys/epoll.h>
 
+#include <array>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -23,12 +25,14 @@ class Poller {
   // Makes the set watch exactly watched, plus the descriptors added with
   // Keep (which stay until the end).
   void Sync(const std::vector<trx::Server::Watch>& watched);
+  // Applies what changed (owner -1: the descriptor is gone).
+  void Apply(const std::vector<trx::Server::Watch>& changes);
   void Keep(int fd);
   // Watches fd for room to write while wanted; false when fd can not be
   // watched (a regular file or /dev/null, which never fill up).
   bool WatchWritable(int fd, bool wanted);
   // Waits up to timeout_ms (-1: no limit) for events.
-  const std::vector<epoll_event>& Wait(int timeout_ms);
+  std::span<const epoll_event> Wait(int timeout_ms);
 
  private:
   struct Entry {
@@ -37,10 +41,11 @@ class Poller {
     bool seen;
   };
   void Change(int op, int fd, bool write);
+  void Set(const trx::Server::Watch& w);
 
   int epoll_fd_ = -1;
   std::unordered_map<int, Entry> entries_;
-  std::vector<epoll_event> ready_;
+  std::array<epoll_event, 256> ready_{};
   bool writable_watched_ = false;
 };
 

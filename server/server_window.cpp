@@ -31,6 +31,7 @@ class Driver {
 
   // After every event: watch what the server watches now.
   void Sync() {
+    trx::FlushLog();  // the window is watched by a person: no batching
     if (server_.EndRequested()) {
       QApplication::quit();
       return;

@@ -31,7 +31,12 @@ struct Output {
   bool checked = false;
   bool may_block = false;  // a terminal: write only what poll says fits
   bool broken = false;     // nobody will ever read it (EPIPE): lines go nowhere
+  bool blocked = false;    // the last write found it full
+  std::chrono::steady_clock::time_point since{};  // when the oldest waiting line came
 };
+
+constexpr auto kFlushDelay = std::chrono::milliseconds(1);
+constexpr std::size_t kFlushSize = 64 * 1024;
 
 Output& Stdout() {
   static Output output;
@@ -78,6 +83,8 @@ void WritePending(Output& o) {
     }
   }
   o.pending.erase(0, done);
+  o.blocked = !o.pending.empty();
+  o.since = std::chrono::steady_clock::now();
 }
 
 }  // namespace
@@ -90,6 +97,7 @@ void LogToStdout(const std::string& line) {
     ++o.dropped;
     return;
   }
+  if (o.pending.empty()) o.since = std::chrono::steady_clock::now();
   o.pending += line;
   o.pending += '\n';
   if (kFlushEveryLine) WritePending(o);
@@ -186,6 +194,7 @@ void LogMsg(std::string_view text, std::string_view label, LogKind kind) {
     ++o.dropped;
     return;
   }
+  if (o.pending.empty()) o.since = std::chrono::steady_clock::now();
   AppendLine(o.pending, text, label);
   o.pending += '\n';
   if (kFlushEveryLine) WritePending(o);
@@ -204,7 +213,23 @@ void FlushLog() {
   }
 }
 
-bool LogWaiting() { return !Stdout().pending.empty() || Stdout().dropped > 0; }
+int FlushLogIfDue() {
+  if (LogDueMs() != 0) return LogDueMs();
+  FlushLog();
+  return LogDueMs();
+}
+
+int LogDueMs() {
+  const Output& o = Stdout();
+  if (o.pending.empty() && o.dropped == 0) return -1;
+  if (o.pending.size() >= kFlushSize || o.dropped > 0) return 0;
+  const auto left = o.since + kFlushDelay - std::chrono::steady_clock::now();
+  return left.count() > 0
+             ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count())
+             : 0;
+}
+
+bool LogBlocked() { return Stdout().blocked; }
 
 void SetMessageBox(std::function<void(const std::string& text, const std::string& title)> box) {
   Box() = box ? std::move(box) : BoxToStderr;

@@ -180,7 +180,8 @@ void Server::Call(Peer& peer, std::string_view frame) {
   std::string result;
   Dispatcher::Outcome outcome = Dispatcher::Outcome::Result;
   if (!Refused(peer, name, result)) {
-    running_ = Running{&peer, Clock::now(), Clock::now(), nullptr};
+    const Clock::time_point now = Clock::now();
+    running_ = Running{&peer, now, now, nullptr};
     outcome = dispatcher_.Execute(cmd, result);
     const char* stopped = running_.stopped;
     running_ = Running{};

@@ -82,6 +82,7 @@ int Server::InitServer() {
     return 0;
   }
   listen_fd_ = fd;
+  all_changed_ = true;
   if (spare_fd_ < 0) spare_fd_ = OpenSpare();
   port_ = ntohs(address.sin_port);
   LogMsg("Server created (Port " + std::to_string(port_) + "). ", "InitServer", LogKind::Always);
@@ -112,9 +113,27 @@ void Server::Disconnect() {
   CloseAll();
   ::close(listen_fd_);
   listen_fd_ = -1;
+  all_changed_ = true;
   LogMsg("Stopped listening on port " + std::to_string(port_) + ".", "Disconnect", LogKind::Always);
   LogMsg(kSeparator60, "", LogKind::Always);
   FlushLog();
+}
+
+bool Server::TakeChanges(std::vector<Watch>& changes) {
+  changes.clear();
+  if (all_changed_) {
+    all_changed_ = false;
+    touched_.clear();
+    return false;
+  }
+  for (const int fd : touched_) {
+    if (fd == listen_fd_) continue;
+    const Peer* p = Find(fd);
+    changes.push_back(p != nullptr ? Watch{fd, OutputPending(*p), p->conn.number}
+                                   : Watch{fd, false, -1});
+  }
+  touched_.clear();
+  return true;
 }
 
 std::vector<Server::Watch> Server::Watched() const {
@@ -133,8 +152,11 @@ Peer* Server::Find(int fd) {
   return nullptr;
 }
 
+const Peer* Server::Find(int fd) const { return const_cast<Server*>(this)->Find(fd); }
+
 int Server::EventsLoopSvr(int fd, bool readable, bool writable) {
   if (!ServerActive()) return 0;
+  touched_.push_back(fd);
   if (fd == listen_fd_) {
     Accept();
   } else if (Peer* peer = Find(fd); peer != nullptr) {
@@ -144,7 +166,6 @@ int Server::EventsLoopSvr(int fd, bool readable, bool writable) {
       Advance(*peer);  // writes what waits, then serves what waited for it
     }
   }
-  FlushLog();
   return 0;
 }
 
@@ -197,6 +218,7 @@ bool Server::Admit(int fd, const sockaddr_storage& peer) {
   p.address = address;
   p.loopback = IsLoopback(peer);
   peers_.push_back(std::move(p));
+  touched_.push_back(fd);
   LogMsg("A new client has connected. Client " + std::to_string(peers_.back().conn.number),
          "EventsLoopSvr");
   LogMsg("Client IP: " + address, "EventsLoopSvr");
@@ -215,6 +237,7 @@ void Server::Drop(Peer& peer, std::string_view why) {
     std::remove((options_.file_name + ".part").c_str());
   }
   ::close(peer.conn.fd);
+  touched_.push_back(peer.conn.fd);
   if (running_.peer == &peer) running_.peer = nullptr;
   peers_.remove_if([&peer](const Peer& p) { return &p == &peer; });
 }
@@ -231,11 +254,17 @@ int Server::NextTimeoutMs() const {
   return next;
 }
 
-void Server::ExpireStalled() {
+int Server::ExpireStalled() {
   const Clock::time_point now = Clock::now();
+  int next = -1;
   for (auto it = peers_.begin(); it != peers_.end();) {
     Peer& p = *it++;
-    if (!p.waiting || p.deadline > now) continue;
+    if (!p.waiting) continue;
+    if (p.deadline > now) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(p.deadline - now).count();
+      next = next < 0 ? static_cast<int>(left) : std::min(next, static_cast<int>(left));
+      continue;
+    }
     switch (p.phase) {
       case Peer::Phase::Command:
         if (p.out_at < p.out.size()) {
@@ -255,6 +284,7 @@ void Server::ExpireStalled() {
     }
   }
   FlushLog();
+  return next;
 }
 
 void Server::TerminateProgram(std::string_view reason) {

@@ -135,13 +135,18 @@ class Server {
     int owner;  // the client's number; 0 for the listening socket
   };
   std::vector<Watch> Watched() const;
+  // What changed since the last call: the descriptors whose watch is new or
+  // different, and those gone (owner -1). False when everything may have
+  // changed (listening started or stopped): then take Watched() whole.
+  bool TakeChanges(std::vector<Watch>& changes);
   // Handles what is pending on fd: a new client, data, room for output, a
   // closed client. The log lines of the turn are written at its end.
   int EventsLoopSvr(int fd, bool readable = true, bool writable = false);
   // Milliseconds until a client's wait is due, -1 for none; the driver
-  // calls ExpireStalled when that time has passed.
+  // calls ExpireStalled when that time has passed. ExpireStalled drops the
+  // clients whose wait is over and says when the next one is due.
   int NextTimeoutMs() const;
-  void ExpireStalled();
+  int ExpireStalled();
   void TerminateProgram(std::string_view reason);
 
   bool ServerActive() const { return listen_fd_ >= 0; }
@@ -170,6 +175,7 @@ class Server {
   void Drop(Peer& peer, std::string_view why);
   void CloseAll();
   Peer* Find(int fd);
+  const Peer* Find(int fd) const;
   // The library's progress handler during a call.
   static int32_t OnProgress(void* self);
   int32_t Progress();
@@ -182,6 +188,8 @@ class Server {
   std::list<Peer> peers_;
   int next_client_ = 1;
   bool end_requested_ = false;
+  std::vector<int> touched_;  // descriptors served or dropped since TakeChanges
+  bool all_changed_ = true;
 
   // The call being computed.
   struct Running {

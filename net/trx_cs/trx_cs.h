@@ -64,14 +64,17 @@ enum class LogKind { Step, Error, Always };
 void SetLogLevel(LogLevel level);
 void LogMsg(std::string_view text, std::string_view label, LogKind kind = LogKind::Step);
 // The lines logged since the last flush leave in one write (standard
-// output); a server calls it once per turn of its event loop. Lines that
-// find standard output full wait in a bounded buffer; beyond it they are
-// dropped and counted in a later line, so a reader that stops never stops
-// the server.
+// output). Lines that find standard output full wait in a bounded buffer;
+// beyond it they are dropped and counted in a later line, so a reader that
+// stops never stops the program.
 void FlushLog();
-// Lines wait for standard output: the event loop should flush when it is
-// writable.
-bool LogWaiting();
+// An event loop flushes when the oldest waiting line is 1 ms old (or much
+// is waiting): one write serves many turns. LogDueMs says when, -1 for
+// nothing waiting (FlushLogIfDue says it after flushing); LogBlocked that
+// standard output was full, so the loop should wait for it to take more.
+int FlushLogIfDue();
+int LogDueMs();
+bool LogBlocked();
 // The default sink: standard output through that buffer (a window's sink
 // passes its lines on to it).
 void LogToStdout(const std::string& line);
