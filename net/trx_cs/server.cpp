@@ -119,6 +119,15 @@ void Server::Disconnect() {
   FlushLog();
 }
 
+void Server::Touch(int fd) {
+  // A driver that never takes the changes (the window's) costs no memory.
+  if (touched_.size() >= 4096) {
+    touched_.clear();
+    all_changed_ = true;
+  }
+  if (!all_changed_) touched_.push_back(fd);
+}
+
 bool Server::TakeChanges(std::vector<Watch>& changes) {
   changes.clear();
   if (all_changed_) {
@@ -156,7 +165,7 @@ const Peer* Server::Find(int fd) const { return const_cast<Server*>(this)->Find(
 
 int Server::EventsLoopSvr(int fd, bool readable, bool writable) {
   if (!ServerActive()) return 0;
-  touched_.push_back(fd);
+  Touch(fd);
   if (fd == listen_fd_) {
     Accept();
   } else if (Peer* peer = Find(fd); peer != nullptr) {
@@ -218,7 +227,7 @@ bool Server::Admit(int fd, const sockaddr_storage& peer) {
   p.address = address;
   p.loopback = IsLoopback(peer);
   peers_.push_back(std::move(p));
-  touched_.push_back(fd);
+  Touch(fd);
   LogMsg("A new client has connected. Client " + std::to_string(peers_.back().conn.number),
          "EventsLoopSvr");
   LogMsg("Client IP: " + address, "EventsLoopSvr");
@@ -237,7 +246,7 @@ void Server::Drop(Peer& peer, std::string_view why) {
     std::remove((options_.file_name + ".part").c_str());
   }
   ::close(peer.conn.fd);
-  touched_.push_back(peer.conn.fd);
+  Touch(peer.conn.fd);
   if (running_.peer == &peer) running_.peer = nullptr;
   peers_.remove_if([&peer](const Peer& p) { return &p == &peer; });
 }

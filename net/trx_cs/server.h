@@ -176,6 +176,7 @@ class Server {
   void CloseAll();
   Peer* Find(int fd);
   const Peer* Find(int fd) const;
+  void Touch(int fd);
   // The library's progress handler during a call.
   static int32_t OnProgress(void* self);
   int32_t Progress();
