@@ -162,11 +162,11 @@ TARNIX_API int32_t TARNIX_CALL SetMsgBoxHandler(void (*handler)(const char* text
 
 // A matrix routine that could not finish reports 0: "Undefined error
 // (procedure exit before completion)".
-constexpr int32_t kUnfinished = 0;
+constexpr int32_t kUnfinished = kMatUnfinished;
 
 TARNIX_API int32_t TARNIX_CALL SetMatrix(const char* name, double* matr, int32_t rows, int32_t cols,
                                          uint8_t retPtr) {
-  return Guarded<int32_t>(-1,
+  return Guarded<int32_t>(matrix::kNotRegistered,
                           [&] { return matrix::SetMatrix(Text(name), matr, rows, cols, retPtr); });
 }
 
@@ -177,11 +177,12 @@ TARNIX_API int32_t TARNIX_CALL SetStrMatrix(const char* text, uint8_t retPtr, ui
 
 TARNIX_API int32_t TARNIX_CALL FindMatrix(const char* name, int32_t paramTp, int32_t* rows,
                                           int32_t* cols) {
-  return Guarded<int32_t>(-1, [&] { return matrix::FindMatrix(Text(name), paramTp, rows, cols); });
+  return Guarded<int32_t>(matrix::kNotFound,
+                          [&] { return matrix::FindMatrix(Text(name), paramTp, rows, cols); });
 }
 
 TARNIX_API int32_t TARNIX_CALL ClearMatrixList(int32_t handle) {
-  return Guarded<int32_t>(-1, [&] { return matrix::ClearMatrixList(handle); });
+  return Guarded<int32_t>(kMatOk, [&] { return matrix::ClearMatrixList(handle); });
 }
 
 TARNIX_API int32_t TARNIX_CALL GetMatrixByLong(int32_t handle, double* dst, int32_t rows,
@@ -341,7 +342,7 @@ TARNIX_API const char* TARNIX_CALL aPrint(const double* A, int32_t rows, int32_t
 TARNIX_API int32_t TARNIX_CALL aPrintEx(const double* A, int32_t rows, int32_t cols,
                                         const char* dest, const char* format, const char* header,
                                         const char* sep, char* buffer) {
-  return Guarded<int32_t>(-22, [&] {
+  return Guarded<int32_t>(kErrCannotReturnText, [&] {
     return matrix::aPrintEx(A, rows, cols, Text(dest), Text(format), Text(header), Text(sep),
                             buffer);
   });

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../core/errors.h"
 #include "state.h"
 
 namespace tarnix {
@@ -17,25 +18,6 @@ namespace tarnix {
 
 inline constexpr std::string_view kCrLf = "\r\n";
 inline constexpr std::string_view kErrorTitle = "DuZuradi: Error";
-
-// Error numbers raised by the expression engine.
-enum : int16_t {
-  kNoError = -1,
-  kErrAmbiguous = -2,
-  kErrEvalSyntax = -3,
-  kErrParseSyntax = -4,
-  kErrUndefinedFunction = -5,
-  kErrTokenMatch = -7,
-  kErrNotANumber = -8,
-  kErrDivisionByZero = -9,
-  kErrMemory = -12,
-  kErrConditionNotFound = -13,
-  kErrInvalidParameter = -16,
-  kErrMatrixNotFound = -17,
-  kErrNotAPolynomial = -18,
-  kErrNoRoot = -19,
-  kErrInterrupted = -20,
-};
 
 int32_t SetDebugF(int32_t flags);
 int32_t ShowMsgs(int32_t level);
@@ -61,8 +43,13 @@ inline bool TraceReachesLog() {
   return f != 0 && (f & 1) == 0 && (f & (4 | 8)) != 0;
 }
 
+// The bits of the message level (ShowMsgs).
+inline constexpr int32_t kMsgReports = 1;     // failing steps compose reports
+inline constexpr int32_t kMsgStoreTrace = 2;  // the matrix store reports each step
+inline constexpr int32_t kMsgAnyLevel = ~0;
+
 // True when failing steps compose their reports.
-inline bool ReportsWanted() { return (gs.MsgMode & 1) != 0; }
+inline bool ReportsWanted() { return (gs.MsgMode & kMsgReports) != 0; }
 
 // Stores code as the evaluation's error unless an earlier failure holds it;
 // returns true when this failure is the first one (and so is reported).
@@ -78,6 +65,10 @@ void ReportWithDump(std::string_view procedure, std::string_view message);
 void ReportShort(std::string_view procedure, std::string_view message);
 // A report composed by its step, sent as it is when reports are wanted.
 void Report(std::string_view text);
+
+// A report that is a box whatever DebugFlags say (Integrate's argument
+// checks), shown when the message level has any of the bits of levels.
+void ReportAsBox(std::string_view text, std::string_view title, int32_t levels);
 
 // The trace lines of one step, sent to the log as one message: an empty line,
 // then every line behind the step's prefix. Build one only when

@@ -155,4 +155,8 @@ void Report(std::string_view text) {
   if (ReportsWanted()) EmitMessage(text, kErrorTitle, gs.MsgMode);
 }
 
+void ReportAsBox(std::string_view text, std::string_view title, int32_t levels) {
+  if ((gs.MsgMode & levels) != 0) ShowMessageBox(text, title);
+}
+
 }  // namespace tarnix

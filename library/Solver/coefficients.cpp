@@ -27,8 +27,8 @@ class PlainCopies {
 }  // namespace
 
 int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* coeff) {
-  if (count < 1 || n < 1) return 5;
-  if (A == nullptr || y == nullptr || coeff == nullptr) return 20;
+  if (count < 1 || n < 1) return kMatInvalidParameter;
+  if (A == nullptr || y == nullptr || coeff == nullptr) return kMatNotDefined;
   using matrix::aCopyArray;
   using matrix::Work;
   // Working copies are the library's own: no reordering while fitting.
@@ -42,7 +42,7 @@ int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* c
   // Columns that depend on each other (two equal abscissae for two
   // coefficients) leave no unique fit: coefficients from the noise of a
   // singular inversion would be plausible wrong numbers.
-  if (const int32_t code = matrix::aInv(inverse.data(), n); code != -1) {
+  if (const int32_t code = matrix::aInv(inverse.data(), n); code != kMatOk) {
     std::fill(coeff, coeff + n, 0.0);
     gs.LastResult = code;
     return code;
@@ -51,12 +51,12 @@ int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* c
   matrix::aMultVect(t.data(), n, count, y, ty.data());
   matrix::aMultVect(inverse.data(), n, n, ty.data(), c.data());
   std::memcpy(coeff, c.data(), c.size() * sizeof(double));
-  return -1;
+  return kMatOk;
 }
 
 int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, double* coeff) {
-  if (n_coeff < 1 || n_points < n_coeff) return 9;
-  if (points == nullptr || coeff == nullptr) return 20;
+  if (n_coeff < 1 || n_points < n_coeff) return kMatCoefficientRank;
+  if (points == nullptr || coeff == nullptr) return kMatNotDefined;
   const std::size_t count = static_cast<std::size_t>(n_points);
   std::vector<double> p(2 * count);
   matrix::aCopyArray(points, p.data(), 2, n_points);
@@ -70,33 +70,33 @@ int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, doubl
 }
 
 int32_t aGetYPolin(const double* x, const double* coeff, int32_t count, double* y) {
-  if (x == nullptr || y == nullptr || (count > 0 && coeff == nullptr)) return 20;
+  if (x == nullptr || y == nullptr || (count > 0 && coeff == nullptr)) return kMatNotDefined;
   double sum = 0.0;
   for (int32_t i = 0; i < count; ++i) sum += coeff[i] * std::pow(*x, i);
   *y = sum;
-  return -1;
+  return kMatOk;
 }
 
 int32_t aGetXsOfQuadr(const double* y, const double* coeff, int32_t count, double* x1, double* x2) {
   if (y == nullptr || x1 == nullptr || x2 == nullptr || (count > 0 && coeff == nullptr)) {
-    return 20;
+    return kMatNotDefined;
   }
   *x1 = 0.0;
   *x2 = 0.0;
   switch (count) {
     // A constant polynomial takes the value y at no abscissa, or at all.
-    case 1: return 10;
+    case 1: return kMatNoSolution;
     case 2:
-      if (coeff[1] == 0.0) return 10;
+      if (coeff[1] == 0.0) return kMatNoSolution;
       *x1 = (*y - coeff[0]) / coeff[1];
-      return -1;
+      return kMatOk;
     case 3: {
       const double a = coeff[2];
       const double b = coeff[1];
       const double c = coeff[0] - *y;
       if (a == 0.0) return aGetXsOfQuadr(y, coeff, 2, x1, x2);  // a line after all
       const double d = b * b - 4 * a * c;
-      if (d < 0) return 10;
+      if (d < 0) return kMatNoSolution;
       // -b and the root of D never cancel in q: the smaller root comes from
       // c / q, where (-b - sqrt(D)) / 2a would lose its digits.
       const double root = std::sqrt(d);
@@ -106,9 +106,9 @@ int32_t aGetXsOfQuadr(const double* y, const double* coeff, int32_t count, doubl
       *x1 = plus;
       *x2 = minus;
       gs.LastResult = -1;
-      return -1;
+      return kMatOk;
     }
-    default: return 5;  // no polynomial of that degree is solved here
+    default: return kMatInvalidParameter;  // no polynomial of that degree is solved here
   }
 }
 

@@ -46,11 +46,10 @@ class Integrand {
 int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
                   std::string_view var, double* result) {
   if (result == nullptr) {
-    if ((gs.MsgMode & 1) != 0) {
-      ShowMessageBox("Input parameter error: Returned Value not defined", "DuZuradi: Integrate");
-    }
-    gs.e_error = -6;
-    return -6;
+    ReportAsBox("Input parameter error: Returned Value not defined", "DuZuradi: Integrate",
+                kMsgReports);
+    gs.e_error = kErrNoReturnValue;
+    return kErrNoReturnValue;
   }
   if (method < 0 || method > 2) {
     *result = 0.0;
@@ -68,11 +67,10 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
     return kErrInvalidParameter;
   }
   if (method == 2 && n % 2 != 0) {
-    if (gs.MsgMode != 0) {
-      ShowMessageBox("Simpson's Rule requires that number of subintervals N be even.", "Solver");
-    }
-    gs.e_error = -11;
-    return -11;
+    ReportAsBox("Simpson's Rule requires that number of subintervals N be even.", "Solver",
+                kMsgAnyLevel);
+    gs.e_error = kErrNotEven;
+    return kErrNotEven;
   }
 
   Integrand f(expr, var);

@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "../core/errors.h"
 #include "solver.h"
 
 namespace tarnix::solver {
@@ -82,9 +83,9 @@ int32_t InterpLin(const double* x, const double* x1, const double* x2, const dou
                   const double* y2, double* y) {
   if (x == nullptr || x1 == nullptr || x2 == nullptr || y1 == nullptr || y2 == nullptr ||
       y == nullptr) {
-    return 20;
+    return kMatNotDefined;
   }
-  if (*x1 == *x2) return 5;  // no line through two points at one abscissa
+  if (*x1 == *x2) return kMatInvalidParameter;  // no line through two points at one abscissa
   *y = *y1 + (*x - *x1) / (*x2 - *x1) * (*y2 - *y1);
   return 0;
 }

@@ -20,7 +20,7 @@ std::size_t Count(int32_t rows, int32_t cols) {
 
 // The checks of an ordered or raw routine on rows x cols arrays.
 int32_t Check(int32_t rows, int32_t cols, std::initializer_list<const void*> arrays) {
-  if (const int32_t bad = CheckSize(rows, cols); bad != -1) return bad;
+  if (const int32_t bad = CheckSize(rows, cols); bad != kMatOk) return bad;
   return Count(rows, cols) == 0 ? -1 : CheckArrays(arrays);
 }
 
@@ -30,19 +30,19 @@ int32_t Leave(int32_t code) {
 }
 
 int32_t ElementWise(double* A, int32_t rows, int32_t cols, double* B, double* R, double sign) {
-  if (const int32_t bad = Check(rows, cols, {A, B, R}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A, B, R}); bad != kMatOk) return bad;
   const Work a = OrderedCopy(A, rows, cols);
   const Work b = OrderedCopy(B, rows, cols);
   Work r(a.size());
   for (std::size_t k = 0; k < r.size(); ++k) r[k] = a[k] + sign * b[k];
   WriteBack(r, R, rows, cols);
-  return -1;
+  return kMatOk;
 }
 
 int32_t ElementWiseRaw(double* A, int32_t rows, int32_t cols, double* B, double* R, double sign) {
-  if (const int32_t bad = Check(rows, cols, {A, B, R}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A, B, R}); bad != kMatOk) return bad;
   for (std::size_t k = 0; k < Count(rows, cols); ++k) R[k] = A[k] + sign * B[k];
-  return -1;
+  return kMatOk;
 }
 
 double SumOfSquaresRoot(const double* v, int32_t n) {
@@ -86,23 +86,25 @@ void WriteBack(const Work& m, double* A, int32_t rows, int32_t cols) {
   if (!m.empty()) aCopyArray(m.data(), A, rows, cols);
 }
 
-int32_t CheckSize(int32_t rows, int32_t cols) { return (rows < 0 || cols < 0) ? 5 : -1; }
+int32_t CheckSize(int32_t rows, int32_t cols) {
+  return (rows < 0 || cols < 0) ? kMatInvalidParameter : kMatOk;
+}
 
 int32_t CheckArrays(std::initializer_list<const void*> arrays) {
   for (const void* p : arrays) {
-    if (p == nullptr) return 20;
+    if (p == nullptr) return kMatNotDefined;
   }
-  return -1;
+  return kMatOk;
 }
 
 int32_t aTrace(double* A, int32_t n, double* out) {
-  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
-  if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != -1) return bad;
+  if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
+  if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != kMatOk) return bad;
   const Work a = OrderedCopy(A, n, n);
   double sum = 0.0;
   for (int32_t i = 0; i < n; ++i) sum += a[Count(i, n) + i];
   *out = sum;
-  return -1;
+  return kMatOk;
 }
 
 double aTraceN(double* A, int32_t n) {
@@ -112,19 +114,20 @@ double aTraceN(double* A, int32_t n) {
 }
 
 int32_t aMultEx(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2, double* R) {
-  if (CheckSize(r1, c1) != -1 || CheckSize(r2, c2) != -1) return Leave(5);
-  if (c1 != r2) return Leave(7);
-  if (Count(r1, c2) == 0) return Leave(-1);
-  if (const int32_t bad = CheckArrays({A, B, R}); bad != -1) return Leave(bad);
+  if (CheckSize(r1, c1) != kMatOk || CheckSize(r2, c2) != kMatOk)
+    return Leave(kMatInvalidParameter);
+  if (c1 != r2) return Leave(kMatWrongRanks);
+  if (Count(r1, c2) == 0) return Leave(kMatOk);
+  if (const int32_t bad = CheckArrays({A, B, R}); bad != kMatOk) return Leave(bad);
   const Work r = Product(OrderedCopy(A, r1, c1).data(), r1, c1, OrderedCopy(B, r2, c2).data(), c2);
   WriteBack(r, R, r1, c2);
-  return Leave(-1);
+  return Leave(kMatOk);
 }
 
 int32_t aMultSq(double* A, int32_t n, double* B, double* R) { return aMultEx(A, n, n, B, n, n, R); }
 
 int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
-  if (const int32_t bad = Check(rows, cols, {A, v, w}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A, v, w}); bad != kMatOk) return bad;
   const Work a = OrderedCopy(A, rows, cols);
   Work result(static_cast<std::size_t>(rows), 0.0);
   for (int32_t i = 0; i < rows; ++i) {
@@ -134,18 +137,18 @@ int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
     result[static_cast<std::size_t>(i)] = sum;
   }
   std::memcpy(w, result.data(), result.size() * sizeof(double));
-  return -1;
+  return kMatOk;
 }
 
 int32_t aMultVectSq(double* A, int32_t n, double* v, double* w) { return aMultVect(A, n, n, v, w); }
 
 int32_t aPow(double* A, int32_t n, int32_t k, double* R) {
-  if (const int32_t bad = Check(n, n, {A, R}); bad != -1) return Leave(bad);
-  if (k <= 1) return Leave(-1);
+  if (const int32_t bad = Check(n, n, {A, R}); bad != kMatOk) return Leave(bad);
+  if (k <= 1) return Leave(kMatOk);
   // k - 1 successive products: R = A, then R = R A.
   Work power(A, A + Count(n, n));
-  int32_t code = -1;
-  for (int32_t step = 1; step < k && code == -1; ++step) {
+  int32_t code = kMatOk;
+  for (int32_t step = 1; step < k && code == kMatOk; ++step) {
     code = aMultSq(power.data(), n, A, R);
     std::memcpy(power.data(), R, power.size() * sizeof(double));
   }
@@ -153,10 +156,10 @@ int32_t aPow(double* A, int32_t n, int32_t k, double* R) {
 }
 
 int32_t aDiv(double* A, int32_t n, double* B, double* R) {
-  if (const int32_t bad = Check(n, n, {A, B, R}); bad != -1) return Leave(bad);
+  if (const int32_t bad = Check(n, n, {A, B, R}); bad != kMatOk) return Leave(bad);
   Work inverse(B, B + Count(n, n));
   const int32_t code = aInv(inverse.data(), n);
-  if (code != -1) return Leave(code);
+  if (code != kMatOk) return Leave(code);
   return Leave(aMultSq(A, n, inverse.data(), R));
 }
 
@@ -177,58 +180,58 @@ int32_t aDiffMem(double* A, int32_t rows, int32_t cols, double* B, double* R) {
 }
 
 int32_t aSumScal(double* A, int32_t rows, int32_t cols, double s) {
-  if (const int32_t bad = Check(rows, cols, {A}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
   Work a = OrderedCopy(A, rows, cols);
   for (double& x : a) x += s;
   WriteBack(a, A, rows, cols);
-  return -1;
+  return kMatOk;
 }
 
 int32_t aProdScal(double* A, int32_t rows, int32_t cols, double s) {
-  if (const int32_t bad = Check(rows, cols, {A}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
   Work a = OrderedCopy(A, rows, cols);
   for (double& x : a) x *= s;
   WriteBack(a, A, rows, cols);
-  return -1;
+  return kMatOk;
 }
 
 int32_t aOpp(double* A, int32_t rows, int32_t cols) {
-  if (const int32_t bad = Check(rows, cols, {A}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
   for (std::size_t k = 0; k < Count(rows, cols); ++k) A[k] = -A[k];
-  return -1;
+  return kMatOk;
 }
 
 int32_t aTrasp(double* A, int32_t rows, int32_t cols) {
-  if (const int32_t bad = Check(rows, cols, {A}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
   WriteBack(Transposed(OrderedCopy(A, rows, cols).data(), rows, cols), A, cols, rows);
-  return -1;
+  return kMatOk;
 }
 
 int32_t aTraspEx(double* A, int32_t rows, int32_t cols, double* T) {
-  if (const int32_t bad = Check(rows, cols, {A, T}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A, T}); bad != kMatOk) return bad;
   WriteBack(Transposed(OrderedCopy(A, rows, cols).data(), rows, cols), T, cols, rows);
-  return -1;
+  return kMatOk;
 }
 
 int32_t aTraspSq(double* A, int32_t n) { return aTrasp(A, n, n); }
 
 int32_t aCopy(double* A, int32_t rows, int32_t cols, double* B) {
-  if (const int32_t bad = Check(rows, cols, {A, B}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A, B}); bad != kMatOk) return bad;
   std::memmove(B, A, Count(rows, cols) * sizeof(double));
-  return -1;
+  return kMatOk;
 }
 
 int32_t aSwap(double* A, int32_t rows, int32_t cols, double* B) {
-  if (A == nullptr || B == nullptr) return Leave(20);
-  if (CheckSize(rows, cols) != -1) return Leave(5);
+  if (A == nullptr || B == nullptr) return Leave(kMatNotDefined);
+  if (CheckSize(rows, cols) != kMatOk) return Leave(kMatInvalidParameter);
   std::swap_ranges(A, A + Count(rows, cols), B);
-  return Leave(-1);
+  return Leave(kMatOk);
 }
 
 int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t i, int32_t j) {
-  if (const int32_t bad = Check(rows, cols, {A}); bad != -1) return bad;
+  if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
   const int32_t limit = by_rows != 0 ? rows : cols;
-  if (i < 1 || j < 1 || i > limit || j > limit) return 11;
+  if (i < 1 || j < 1 || i > limit || j > limit) return kMatWrongSwap;
   Work a = OrderedCopy(A, rows, cols);
   if (by_rows != 0) {
     for (int32_t c = 0; c < cols; ++c)
@@ -238,45 +241,45 @@ int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t 
       std::swap(a[Count(r, cols) + i - 1], a[Count(r, cols) + j - 1]);
   }
   WriteBack(a, A, rows, cols);
-  return -1;
+  return kMatOk;
 }
 
 int32_t aMatrAreEquals(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2) {
-  if (r1 != r2 || c1 != c2) return 1;
-  if (Check(r1, c1, {A, B}) != -1) return 0;
-  return std::memcmp(A, B, Count(r1, c1) * sizeof(double)) == 0 ? -1 : 0;
+  if (r1 != r2 || c1 != c2) return kMatOrdersNotEqual;
+  if (Check(r1, c1, {A, B}) != kMatOk) return kMatFalse;
+  return std::memcmp(A, B, Count(r1, c1) * sizeof(double)) == 0 ? kMatTrue : kMatFalse;
 }
 
 int32_t aMatrIsZero(double* A, int32_t n) {
-  if (Check(n, n, {A}) != -1) return 0;
+  if (Check(n, n, {A}) != kMatOk) return kMatFalse;
   for (double x : OrderedCopy(A, n, n)) {
-    if (x != 0.0) return 0;
+    if (x != 0.0) return kMatFalse;
   }
-  return -1;
+  return kMatTrue;
 }
 
 int32_t aMatrIsUnit(double* A, int32_t n) {
-  if (Check(n, n, {A}) != -1) return 0;
+  if (Check(n, n, {A}) != kMatOk) return kMatFalse;
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
-      if (A[Count(i, n) + j] != (i == j ? 1.0 : 0.0)) return 0;
+      if (A[Count(i, n) + j] != (i == j ? 1.0 : 0.0)) return kMatFalse;
     }
   }
-  return -1;
+  return kMatTrue;
 }
 
 int32_t aMatrAreOrtog(double* A, int32_t n, double* B) {
-  if (Check(n, n, {A, B}) != -1) return 0;
+  if (Check(n, n, {A, B}) != kMatOk) return kMatFalse;
   Work product(Count(n, n));
-  if (aMultEx(A, n, n, B, n, n, product.data()) != -1) return 0;
+  if (aMultEx(A, n, n, B, n, n, product.data()) != kMatOk) return kMatFalse;
   return aMatrIsUnit(product.data(), n);
 }
 
 int32_t aVectMod(double* v, int32_t n, double* out) {
-  if (const int32_t bad = CheckSize(n, 1); bad != -1) return bad;
-  if (const int32_t bad = CheckArrays({n > 0 ? v : out, out}); bad != -1) return bad;
+  if (const int32_t bad = CheckSize(n, 1); bad != kMatOk) return bad;
+  if (const int32_t bad = CheckArrays({n > 0 ? v : out, out}); bad != kMatOk) return bad;
   *out = SumOfSquaresRoot(v, n);
-  return -1;
+  return kMatOk;
 }
 
 }  // namespace tarnix::matrix

@@ -139,12 +139,12 @@ double Determinant(Work& a, int32_t n) {
 }
 
 int32_t aDet(double* A, int32_t n, double* out) {
-  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
-  if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != -1) return bad;
+  if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
+  if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != kMatOk) return bad;
   Work a = OrderedCopy(A, n, n);
   *out = Determinant(a, n);
   gs.LastResult = -1;
-  return -1;
+  return kMatOk;
 }
 
 double aDetN(double* A, int32_t n) {
@@ -154,52 +154,52 @@ double aDetN(double* A, int32_t n) {
 }
 
 int32_t aInv(double* A, int32_t n) {
-  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
-  if (const int32_t bad = CheckArrays({A}); bad != -1) return bad;
+  if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
+  if (const int32_t bad = CheckArrays({A}); bad != kMatOk) return bad;
   Work inverse;
-  const int32_t code = Invert(OrderedCopy(A, n, n).data(), n, inverse) ? -1 : 4;
-  if (code == -1) WriteBack(inverse, A, n, n);
+  const int32_t code = Invert(OrderedCopy(A, n, n).data(), n, inverse) ? kMatOk : kMatSingular;
+  if (code == kMatOk) WriteBack(inverse, A, n, n);
   gs.LastResult = code;
   return code;
 }
 
 int32_t aSist(double* A, int32_t n, double* b, double* x) {
-  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
-  if (const int32_t bad = CheckArrays({A, b, x}); bad != -1) return bad;
+  if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
+  if (const int32_t bad = CheckArrays({A, b, x}); bad != kMatOk) return bad;
   Work solution;
-  if (!Cramer(OrderedCopy(A, n, n).data(), n, b, solution)) return 4;
+  if (!Cramer(OrderedCopy(A, n, n).data(), n, b, solution)) return kMatSingular;
   std::memcpy(x, solution.data(), solution.size() * sizeof(double));
-  return -1;
+  return kMatOk;
 }
 
 int32_t aDiag(double* A, int32_t n) {
-  if (const int32_t bad = CheckSize(n, n); bad != -1) return bad;
-  if (const int32_t bad = CheckArrays({A}); bad != -1) return bad;
+  if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
+  if (const int32_t bad = CheckArrays({A}); bad != kMatOk) return bad;
   Work a = OrderedCopy(A, n, n);
   DiagonalOfTriangular(a, n);
   WriteBack(a, A, n, n);
-  return -1;
+  return kMatOk;
 }
 
 int32_t aMatrIsSing(double* A, int32_t n) {
   double d = 1.0;
-  if (aDet(A, n, &d) != -1) return 0;
-  return Singular(OrderedCopy(A, n, n), n, d) ? -1 : 0;
+  if (aDet(A, n, &d) != kMatOk) return kMatFalse;
+  return Singular(OrderedCopy(A, n, n), n, d) ? kMatTrue : kMatFalse;
 }
 
 int32_t aMatrIsOrtog(double* A, int32_t n) {
-  if (CheckSize(n, n) != -1 || CheckArrays({A}) != -1) return 0;
+  if (CheckSize(n, n) != kMatOk || CheckArrays({A}) != kMatOk) return kMatFalse;
   const Work a = OrderedCopy(A, n, n);
   Work inverse;
-  if (!Invert(a.data(), n, inverse)) return 0;
+  if (!Invert(a.data(), n, inverse)) return kMatFalse;
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
       const double t = At(a, n, j, i);
       const double v = At(inverse, n, i, j);
-      if (std::memcmp(&t, &v, sizeof(double)) != 0) return 0;
+      if (std::memcmp(&t, &v, sizeof(double)) != 0) return kMatFalse;
     }
   }
-  return -1;
+  return kMatTrue;
 }
 
 }  // namespace tarnix::matrix

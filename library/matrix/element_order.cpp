@@ -11,11 +11,11 @@
 namespace tarnix::matrix {
 
 int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols) {
-  if (src == nullptr || dst == nullptr || rows <= 0 || cols <= 0) return -1;
+  if (src == nullptr || dst == nullptr || rows <= 0 || cols <= 0) return kMatOk;
   const int64_t count = int64_t{rows} * cols;
   if (store.ElemOrder != 1 || gs.ForcePlainCopy != 0) {
     std::memmove(dst, src, static_cast<std::size_t>(count) * sizeof(double));
-    return -1;
+    return kMatOk;
   }
   std::vector<double> same;
   if (src == dst) {  // reordering in place needs the source kept aside
@@ -28,11 +28,11 @@ int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols) {
     const int64_t j = k / rows;
     dst[i * cols + j] = src[k];
   }
-  return -1;
+  return kMatOk;
 }
 
 int32_t aElemOrder(const double* probe) {
-  if (probe == nullptr) return 5;
+  if (probe == nullptr) return kMatInvalidParameter;
   store.ElemOrder = probe[1] == 2.0 ? 0 : 1;
   return store.ElemOrder;
 }
@@ -40,10 +40,10 @@ int32_t aElemOrder(const double* probe) {
 int32_t aElemOrderSet(int32_t order) {
   if (order == 0 || order == 1) {
     store.ElemOrder = order;
-    return -1;
+    return kMatOk;
   }
   store.ElemOrder = -1;
-  return 50;
+  return kMatInvalidElemOrder;
 }
 
 int32_t aElemOrderGet() { return store.ElemOrder; }
@@ -57,10 +57,10 @@ int32_t aElemOrderEx(void* arg, int32_t mode) {
   switch (mode) {
     case 0: return aElemOrder(static_cast<const double*>(arg));
     case 2:
-      if (arg == nullptr) return 5;
+      if (arg == nullptr) return kMatInvalidParameter;
       return aElemOrderSet(*static_cast<const int32_t*>(arg));
     case 3: return aElemOrderGet();
-    default: return 0;
+    default: return kMatUnfinished;
   }
 }
 

@@ -57,7 +57,8 @@ std::string ValueText(double value) {
 // has, fails with -17: no step touches storage it was not given.
 MatrixEntry* Operand(double value, uint8_t kind, std::string_view procedure) {
   // In trace mode the look-up reports itself, as every FindMatrix does.
-  if ((gs.MsgMode & 2) != 0) FindMatrix(ValueText(value), 9, nullptr, nullptr);
+  if ((gs.MsgMode & kMsgStoreTrace) != 0)
+    FindMatrix(ValueText(value), kFindByHandle | kFindHandle, nullptr, nullptr);
   MatrixEntry* e = kind == 1 ? FindByHandle(HandleOf(value)) : nullptr;
   if (e == nullptr) {
     Fails(kErrMatrixNotFound, std::string(procedure) + ", nr. 11g\r\nMatrix not found.",
@@ -67,7 +68,7 @@ MatrixEntry* Operand(double value, uint8_t kind, std::string_view procedure) {
 }
 
 void ConditionsNotFound(std::string_view id, uint8_t left_kind, uint8_t right_kind) {
-  Fails(-13, std::string(id) + "\r\nConditions not found.",
+  Fails(kErrConditionNotFound, std::string(id) + "\r\nConditions not found.",
         "   nnTp = " + std::to_string(left_kind) + "\r\n   n2Tp = " + std::to_string(right_kind));
 }
 
@@ -81,10 +82,10 @@ std::string TokenLine() {
 constexpr std::string_view kNotInvertible =
     "Matrix is singolar (det = 0) or not squared. It can not be inverted";
 
-// The inverse of e into inverse; code 3 when e is not square, 4 when singular.
+// The inverse of e into inverse; kMatNotSquare or kMatSingular when there is none.
 int32_t InverseOf(const MatrixEntry& e, Work& inverse) {
-  if (e.rows != e.cols) return 3;
-  return Invert(e.Matr->data, e.rows, inverse) ? -1 : 4;
+  if (e.rows != e.cols) return kMatNotSquare;
+  return Invert(e.Matr->data, e.rows, inverse) ? kMatOk : kMatSingular;
 }
 
 // M^k by k - 1 successive products; past 1024 by squaring, so that a huge
@@ -118,7 +119,7 @@ double MatrixPower(double left, double exponent, uint8_t& left_kind) {
   MatrixEntry* m = Operand(left, 1, "Procedure: CalcMatrixDivMult");
   if (m == nullptr) return left;
   if (exponent - std::trunc(exponent) != 0.0 || std::fabs(exponent) > 2147483647.0) {
-    Fails(-10,
+    Fails(kErrNotInteger,
           "Procedure: CalcMatrixDivMult, nr. 12a\r\nExponent of Matrix (es. [mA]^n) is not "
           "integer.",
           "   Exp = " + Fixed10(exponent));
@@ -126,14 +127,15 @@ double MatrixPower(double left, double exponent, uint8_t& left_kind) {
   }
   if (exponent == 1.0) return Result(*m, left_kind);
   if (m->rows != m->cols) {
-    Fails(3, "Procedure: CalcMatrixDivMult, nr. 12g\r\nMatrix not squared (es. [mA]^n).",
+    Fails(kMatNotSquare,
+          "Procedure: CalcMatrixDivMult, nr. 12g\r\nMatrix not squared (es. [mA]^n).",
           "   r1, c1 = " + Dims(m->rows, m->cols));
     return left;
   }
   if (exponent < 0) {
     Work inverse;
     const int32_t code = InverseOf(*m, inverse);
-    if (code != -1) {
+    if (code != kMatOk) {
       Fails(static_cast<int16_t>(code),
             "Procedure:CalcMatrixDivMult, nr. 12h\r\n" + TokenLine() + "\r\n\r\n" +
                 std::string(kNotInvertible),
@@ -161,7 +163,7 @@ double MatrixProduct(double left, double right, uint8_t& left_kind) {
   MatrixEntry* b = a != nullptr ? Operand(right, 1, "Procedure: CalcMatrixDivMult") : nullptr;
   if (b == nullptr) return left;
   if (a->cols != b->rows) {
-    Fails(2,
+    Fails(kMatOrdersNotValid,
           "Procedure: CalcMatrixDivMult, nr. 12f\r\nIncorrect matrices' order. \r\nIf A(r1, c1) "
           "* B(r2, c2) must be c1 = r2.",
           "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
@@ -179,7 +181,7 @@ double MatrixQuotient(double left, double right, uint8_t& left_kind) {
   MatrixEntry* b = a != nullptr ? Operand(right, 1, "Procedure: CalcMatrixDivMult") : nullptr;
   if (b == nullptr) return left;
   Work inverse;
-  if (const int32_t code = InverseOf(*b, inverse); code != -1) {
+  if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
     Fails(static_cast<int16_t>(code),
           "Procedure:CalcMatrixDivMult, nr. 12c\r\n" + TokenLine() + "\r\n\r\n" +
               std::string(kNotInvertible),
@@ -187,7 +189,7 @@ double MatrixQuotient(double left, double right, uint8_t& left_kind) {
     return left;
   }
   if (a->cols != b->rows) {  // a failed product never reaches A
-    Fails(2,
+    Fails(kMatOrdersNotValid,
           "Procedure: CalcMatrixDivMult, nr. 12f\r\nIncorrect matrices' order. \r\nIf A(r1, c1) "
           "* B(r2, c2) must be c1 = r2.",
           "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
@@ -201,7 +203,7 @@ double ScalarOverMatrix(double left, double right, uint8_t& left_kind) {
   MatrixEntry* b = Operand(right, 1, "Procedure: CalcMatrixDivMult");
   if (b == nullptr) return left;
   Work inverse;
-  if (const int32_t code = InverseOf(*b, inverse); code != -1) {
+  if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
     // This report runs its text into "Debug:" without a line break.
     if (Fail(static_cast<int16_t>(code)) && ReportsWanted()) {
       Report("Procedure:CalcMatrixDivMult, nr. 12d\r\n" + TokenLine() + "\r\n\r\n" +
@@ -230,14 +232,14 @@ bool SystemOf(double a1, double a2, uint8_t kind1, uint8_t kind2, std::string_vi
   const bool v1 = x->VectorF || x->cols == 1;
   const bool v2 = y->VectorF;
   if ((!v1 && x->rows != x->cols) || (!v2 && y->rows != y->cols) || x->rows != y->rows) {
-    Fails(2,
+    Fails(kMatOrdersNotValid,
           "ProcedureCalcMatrFunct, nr. " + std::string(dims_id) +
               "\r\nWrong matrix or vector dimensions.",
           "   r1, c1 = " + Dims(x->rows, x->cols) + "\r\n   r2, c2 = " + Dims(y->rows, y->cols));
     return false;
   }
   if (v1 == v2) {
-    Fails(-13,
+    Fails(kErrConditionNotFound,
           "ProcedureCalcMatrFunct, nr. " + std::string(mix_id) + "\r\n" + std::string(mix_text),
           std::string("   nnVect = ") + Flag(v1) + "\r\n   n2Vect = " + Flag(v2));
     return false;
@@ -252,7 +254,7 @@ double SquareFunction(std::string_view name, double a1, uint8_t& kind) {
   kind = 0;
   if (m == nullptr) return 0.0;
   if (m->rows != m->cols) {
-    Fails(3, "ProcedureCalcMatrFunct, nr. 11f\r\nNot squared matrix.",
+    Fails(kMatNotSquare, "ProcedureCalcMatrFunct, nr. 11f\r\nNot squared matrix.",
           "   r1, c1 = " + Dims(m->rows, m->cols));
     return 0.0;
   }
@@ -276,7 +278,7 @@ double Solve(double a1, double a2, uint8_t& kind, uint8_t kind2) {
   const int32_t n = s.matrix->rows;
   Work x;
   if (!Cramer(Data(*s.matrix), n, Data(*s.vector), x)) {
-    Fails(4, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.",
+    Fails(kMatSingular, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
     return 0.0;
   }
@@ -295,7 +297,8 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
   const int32_t count = s.vector->rows * s.vector->cols;
   const int32_t rows = s.matrix->rows;
   if (count != rows) {  // the fit reads count rows of the matrix
-    Fails(2, "ProcedureCalcMatrFunct, nr. 11d\r\nWrong matrix or vector dimensions.",
+    Fails(kMatOrdersNotValid,
+          "ProcedureCalcMatrFunct, nr. 11d\r\nWrong matrix or vector dimensions.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) +
               "\r\n   r2, c2 = " + Dims(s.vector->rows, s.vector->cols));
     return 0.0;
@@ -304,14 +307,15 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
   // The fit reads the matrix as count x n and writes n coefficients into a
   // vector of rows elements: n beyond rows would leave both blocks.
   if (!(n >= 1 && n <= rows)) {
-    Fails(5, "ProcedureCalcMatrFunct, nr. 11i\r\nNumber of coefficients out of range.",
+    Fails(kMatInvalidParameter,
+          "ProcedureCalcMatrFunct, nr. 11i\r\nNumber of coefficients out of range.",
           "   n = " + Fixed10(a3) + "\r\n   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
     return 0.0;
   }
   Work coefficients(static_cast<std::size_t>(rows), 0.0);
   if (solver::aCalcVectCoeff(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
-                             coefficients.data()) != -1) {
-    Fails(4, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
+                             coefficients.data()) != kMatOk) {
+    Fails(kMatSingular, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   n = " + Fixed10(a3));
     return 0.0;
   }
@@ -324,7 +328,8 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
 double LoadOperand(std::string_view name, char suffix, uint8_t& kind) {
   int32_t rows = 0;
   int32_t cols = 0;
-  const MatrixEntry* source = FindByHandle(FindMatrix(name, 33, &rows, &cols));
+  const MatrixEntry* source =
+      FindByHandle(FindMatrix(name, kFindByName | kFindHandle, &rows, &cols));
   if (source == nullptr) {
     if (Fail(kErrMatrixNotFound)) {
       ReportWithDump("e_prs", "Matrix not found, token = '" + std::string(name) + "'");
@@ -336,25 +341,25 @@ double LoadOperand(std::string_view name, char suffix, uint8_t& kind) {
               static_cast<std::size_t>(rows) * cols * sizeof(double));
   MatrixEntry& copy = RegisterInternal(std::move(block), rows, cols);
 
-  int32_t code = -1;
+  int32_t code = kMatOk;
   if (suffix == 'T') {
     const Work t = Transposed(Data(copy), rows, cols);
     Reshape(copy, cols, rows);  // [mA]T of a 2 x 3 matrix is 3 x 2 from here on
     Store(copy, t);
   } else if (suffix == 'I' || suffix == 'D') {
     if (rows != cols) {
-      code = 3;
+      code = kMatNotSquare;
     } else if (suffix == 'I') {
       Work inverse;
       code = InverseOf(copy, inverse);
-      if (code == -1) Store(copy, inverse);
+      if (code == kMatOk) Store(copy, inverse);
     } else {
       Work a(Data(copy), Data(copy) + Size(copy));
       DiagonalOfTriangular(a, rows);
       Store(copy, a);
     }
   }
-  if (code != -1 && Fail(static_cast<int16_t>(code))) {
+  if (code != kMatOk && Fail(static_cast<int16_t>(code))) {
     ReportWithDump("e_prs", "Matrix error, token = '" + std::string(name) + suffix + "'");
   }
   if (gs.e_error != kNoError) return gs.e_error;
@@ -384,7 +389,7 @@ double CalcMatrixSumSubt(char op, double left, double right, uint8_t& left_kind,
     MatrixEntry* b = a != nullptr ? Operand(right, 1, kProcedure) : nullptr;
     if (b == nullptr) return left;
     if (a->rows != b->rows || a->cols != b->cols) {
-      Fails(1, std::string(kProcedure) + ", nr. 11h\r\nOrders not equal.",
+      Fails(kMatOrdersNotEqual, std::string(kProcedure) + ", nr. 11h\r\nOrders not equal.",
             "   r1, c1 = " + Dims(a->rows, a->cols) + "\r\n   r2, c2 = " + Dims(b->rows, b->cols));
       return left;
     }
@@ -435,7 +440,8 @@ double CalcMatrFunct(std::string_view name, double a1, double a2, double a3, uin
   if (name == "det" || name == "trace") return SquareFunction(name, a1, kind);
   if (name == "syst") return Solve(a1, a2, kind, kind2);
   if (name == "vcoeff") return Coefficients(a1, a2, a3, kind, kind2);
-  Fails(-13, "ProcedureCalcMatrFunct, nr. 11a\r\nCase not found. token = " + std::string(name),
+  Fails(kErrConditionNotFound,
+        "ProcedureCalcMatrFunct, nr. 11a\r\nCase not found. token = " + std::string(name),
         "   nnTp = " + std::to_string(kind) + "\r\n   n2Tp = " + std::to_string(kind2));
   kind = 0;
   return 0.0;

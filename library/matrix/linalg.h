@@ -68,8 +68,8 @@ bool Cramer(const double* a, int32_t n, const double* b, Work& x);
 // The diagonal of the triangular form, everything else 0.
 void DiagonalOfTriangular(Work& a, int32_t n);
 
-// Argument checks shared by the exports: 5 for a negative size, 20 for a
-// missing array, -1 when the call may go ahead.
+// Argument checks shared by the exports: kMatInvalidParameter for a negative
+// size, kMatNotDefined for a missing array, kMatOk when the call may go ahead.
 int32_t CheckSize(int32_t rows, int32_t cols);
 int32_t CheckArrays(std::initializer_list<const void*> arrays);
 

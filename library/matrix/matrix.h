@@ -11,13 +11,26 @@
 #include <string>
 #include <string_view>
 
+#include "../core/errors.h"
+
 namespace tarnix::matrix {
 
 // ---- Store ---------------------------------------------------------------------
 
+// SetMatrix's answer when it registers nothing (no array, a negative size).
+inline constexpr int32_t kNotRegistered = -1;
+
 int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t cols,
                   uint8_t ret_handle);
 int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_elems);
+// The bits of FindMatrix's param_tp: how name is read, and what is returned.
+inline constexpr int32_t kFindHandle = 1;    // the matrix's handle
+inline constexpr int32_t kFindPosition = 2;  // its position in the list
+inline constexpr int32_t kFindByHandle = 8;  // name is the number of a handle
+inline constexpr int32_t kFindByName = 32;   // name is a matrix name (without bit 8)
+// FindMatrix's answer when nothing matches (or nothing is asked for).
+inline constexpr int32_t kNotFound = -1;
+
 int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32_t* cols);
 // 0 empties the store; a handle drops every internal matrix but that one.
 int32_t ClearMatrixList(int32_t handle);

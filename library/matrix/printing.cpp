@@ -70,7 +70,7 @@ int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view d
                  char* buffer) {
   // The buffer's content measures its capacity: an empty one has none.
   const std::size_t capacity = buffer == nullptr ? 0 : std::strlen(buffer);
-  if (capacity == 0) return -22;
+  if (capacity == 0) return kErrCannotReturnText;
   const char* listing = aPrint(A, rows, cols, dest, format, header, sep);
   const std::size_t n = std::min(std::strlen(listing), capacity);
   std::memcpy(buffer, listing, n);

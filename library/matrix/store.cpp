@@ -67,7 +67,7 @@ void TraceRegistration(std::string_view name, int32_t rows, int32_t cols, int32_
                        const MatrixEntry& e, int32_t result) {
   // The entry always goes to the log, line by line, when logging is on.
   if (TraceReachesLog()) EmitMessage(EntryLines(e, nullptr), "", 0);
-  if ((gs.MsgMode & 2) == 0) return;
+  if ((gs.MsgMode & kMsgStoreTrace) == 0) return;
   std::string report = "MatrName=";
   report += name;
   report += "\r\nrows=" + std::to_string(rows);
@@ -151,9 +151,9 @@ void Reshape(MatrixEntry& entry, int32_t rows, int32_t cols) {
 
 int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32_t* cols) {
   const std::string key = StoredName(name);
-  const bool by_handle = (param_tp & 8) != 0;
-  const bool by_name = !by_handle && (param_tp & 32) != 0;
-  const bool trace = (gs.MsgMode & 2) != 0;
+  const bool by_handle = (param_tp & kFindByHandle) != 0;
+  const bool by_name = !by_handle && (param_tp & kFindByName) != 0;
+  const bool trace = (gs.MsgMode & kMsgStoreTrace) != 0;
   std::string report;
   if (trace) {
     report = "MatrName=" + key;
@@ -161,7 +161,7 @@ int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32
     report += "\r\nrows=" + std::to_string(rows != nullptr ? *rows : 0);
     report += "\r\ncols=" + std::to_string(cols != nullptr ? *cols : 0);
   }
-  int32_t result = -1;
+  int32_t result = kNotFound;
   int32_t index = 0;
   for (const MatrixEntry& e : store.arrList) {
     std::string handle_text;
@@ -177,9 +177,9 @@ int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32
       report += candidate;
     }
     if ((by_handle || by_name) && candidate == key) {
-      if ((param_tp & 1) != 0) {
+      if ((param_tp & kFindHandle) != 0) {
         result = e.Matr->handle;
-      } else if ((param_tp & 2) != 0) {
+      } else if ((param_tp & kFindPosition) != 0) {
         result = index;
       }
       if (rows != nullptr) *rows = e.rows;
@@ -210,7 +210,7 @@ int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32
                       int32_t cols, bool ret_handle) {
   rows = std::max(rows, 1);
   cols = std::max(cols, 1);
-  const int32_t position = FindMatrix(name, 34, nullptr, nullptr);
+  const int32_t position = FindMatrix(name, kFindByName | kFindPosition, nullptr, nullptr);
   MatrixEntry* entry = EntryAt(position);
   int32_t result;
   if (entry == nullptr) {
@@ -247,9 +247,9 @@ int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t col
   // A caller's array must exist and have a size: a negative dimension or no
   // array is refused instead of being registered.
   if (matr == nullptr || rows < 0 || cols < 0) {
-    gs.e_error = 5;
-    gs.LastResult = -1;
-    return -1;
+    gs.e_error = kMatInvalidParameter;
+    gs.LastResult = kNotRegistered;
+    return kNotRegistered;
   }
   const int32_t r = std::max(rows, 1);
   const int32_t c = std::max(cols, 1);
@@ -289,12 +289,12 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
   const int32_t rows = size(1);
   const int32_t cols = size(2);
   if (name.empty() || (rows == 0 && cols == 0) || rows < 0 || cols < 0) {
-    Fail(-14);
+    Fail(kErrWrongStringMatrix);
     ReportStrMatrix(
         "Procedure: SetStrMatrix, nr. 10a\r\nWrong string matrix name or dimensions."
         "\r\n\r\nDebug:\r\n   MatrixName = " +
         name + "\r\n   Rows = " + std::to_string(rows) + "\r\n   Cols = " + std::to_string(cols));
-    return -14;
+    return kErrWrongStringMatrix;
   }
   const int32_t build_rows = std::max(rows, 1);
   const int32_t build_cols = std::max(cols, 1);
@@ -306,7 +306,7 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
   for (int64_t k = 0; k < count; ++k) {
     const std::string_view f = field(static_cast<std::size_t>(3 + k));
     if (f.empty()) {
-      Fail(-15);
+      Fail(kErrTooFewElements);
       ReportStrMatrix(
           "Procedure: SetStrMatrix, nr. 10b\r\nNot enought string matrix elements."
           "\r\n   Should be: " +
@@ -314,7 +314,7 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
           "\r\n\r\nDebug:\r\n   MatrixName = " + name +
           "\r\n   row = " + std::to_string(k / build_cols + 1) + "\r\n   col = " +
           std::to_string(k % build_cols + 1) + "\r\n   value = '" + std::string(f) + "'");
-      return -15;
+      return kErrTooFewElements;
     }
     double value = 0.0;
     bool number = true;
@@ -330,13 +330,13 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
       number = IsWholeNumber(f);
     }
     if (!number) {
-      Fail(-14);
+      Fail(kErrWrongStringMatrix);
       ReportStrMatrix(
           "Procedure: SetStrMatrix, nr. 10d\r\nElement is no number."
           "\r\n\r\nDebug:\r\n   MatrixName = " +
           name + "\r\n   row = " + std::to_string(k / build_cols + 1) + "\r\n   col = " +
           std::to_string(k % build_cols + 1) + "\r\n   value = '" + std::string(f) + "'");
-      return -14;
+      return kErrWrongStringMatrix;
     }
     elements.push_back(value);
   }
@@ -353,7 +353,7 @@ int32_t ClearMatrixList(int32_t handle) {
     EmitMessage("", "", 0);
     EmitMessage("ClearMatrixList", "", 0);
   }
-  const bool trace = (gs.MsgMode & 2) != 0;
+  const bool trace = (gs.MsgMode & kMsgStoreTrace) != 0;
   for (auto it = store.arrList.begin(); it != store.arrList.end();) {
     const bool drop = handle == 0 || (it->Internal && it->Matr->handle != handle);
     if (logging) {
@@ -378,15 +378,15 @@ int32_t ClearMatrixList(int32_t handle) {
     if (drop && !it->Internal) --store.named;
     it = drop ? store.arrList.erase(it) : std::next(it);
   }
-  gs.LastResult = -1;
-  return -1;
+  gs.LastResult = kMatOk;
+  return kMatOk;
 }
 
 int32_t GetMatrixByLong(int32_t handle, double* dst, int32_t rows, int32_t cols) {
   const MatrixEntry* e = FindByHandle(handle);
-  if (e == nullptr) return 20;
+  if (e == nullptr) return kMatNotDefined;
   if (dst == nullptr || rows < 0 || cols < 0 || int64_t{rows} * cols > e->Matr->capacity) {
-    return 5;
+    return kMatInvalidParameter;
   }
   return aCopyArray(e->Matr->data, dst, rows, cols);
 }
