@@ -26,7 +26,7 @@ constexpr const char* kUsage =
     "usage: trx_Server [--headless] [--port N] [--listen] [--bind ADDR] [--library PATH]\n"
     "                  [--wan-host HOST] [--accept-files] [--allow CIDR[,CIDR...]|any]\n"
     "                  [--protect] [--max-call-ms N] [--max-call-mb N] [--max-entries N]\n"
-    "                  [--max-clients N] [--log calls|errors|quiet]\n"
+    "                  [--max-clients N] [--wait-ms N] [--log calls|errors|quiet]\n"
     "\n"
     "Loads libTarnix.so and executes the library calls that clients (Corvane)\n"
     "send over TCP. With a display it shows its Client/Server window, whose\n"
@@ -59,6 +59,8 @@ constexpr const char* kUsage =
     "  --max-entries N   variables, functions and matrices stored together,\n"
     "                    default 1000000; a new one beyond fails with -12\n"
     "  --max-clients N   connections at once, default 256; more are refused\n"
+    "  --wait-ms N       how long each wait of a call may last (a frame's rest,\n"
+    "                    an ACK, room to write), default 10000\n"
     "  --log LEVEL       calls (every step, the default), errors (what went\n"
     "                    wrong, start and end) or quiet (start and end)\n"
     "  --version         print the version and exit\n"
@@ -93,6 +95,7 @@ constexpr CountOption kCounts[] = {
     {"--max-call-mb", 1048576, &trx::ServerOptions::max_call_mb},
     {"--max-entries", 100000000, &trx::ServerOptions::max_entries},
     {"--max-clients", 1000000, &trx::ServerOptions::max_clients},
+    {"--wait-ms", 600000, &trx::ServerOptions::wait_ms},
 };
 
 const CountOption* FindCount(const std::string& arg) {
@@ -157,6 +160,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::fprintf(stderr, "trx_Server: unknown option '%s' (see --help)\n", arg.c_str());
       return 2;
     }
+  }
+  if (options.server.wait_ms < 1) {
+    std::fprintf(stderr, "trx_Server: --wait-ms takes a number from 1 to 600000\n");
+    return 2;
   }
   return 0;
 }

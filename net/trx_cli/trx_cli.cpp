@@ -7,26 +7,23 @@
 
 #include "../../AuxFunct/aux_funct.h"
 #include "../trx_cs/client.h"
+#include "../trx_cs/wire.h"
 
 namespace trx_cli {
 namespace {
 
 using trx::Client;
+namespace wire = trx::wire;
 
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
-std::string Replaced(std::string text, char from, char to) {
-  for (char& c : text) c = c == from ? to : c;
-  return text;
-}
+// Expressions and matrix texts may hold ";" (statistics arguments, matrix
+// fields): they travel as their stand-in, which the server turns back.
+std::string Expression(const char* text) { return wire::ToWire(Text(text)); }
 
-// Expressions may hold ";" (statistics arguments): they travel as "|",
-// which no expression contains, and the server turns them back.
-std::string Expression(const char* text) { return Replaced(Text(text), ';', '|'); }
-
-// Frames the command, sends it and returns the result body ("" when the
+// Sends the command body of f and returns the result body ("" when the
 // call did not happen).
-std::string Call(const std::string& body, std::string_view name, const trx::Blocks& blocks = {}) {
+std::string Call(const wire::Function& f, const std::string& body, const trx::Blocks& blocks = {}) {
   std::string& cmd = Client().CmdText;
   cmd = trx::FrameMessage(body);
   if (cmd.size() > trx::kMaxCommand) {
@@ -40,7 +37,14 @@ std::string Call(const std::string& body, std::string_view name, const trx::Bloc
   Client().CommandNotSent = false;
   trx::CliTransmitCmd(cmd);
   int status = 0;
-  return trx::CliReceiveRes(&status, name, blocks);
+  return trx::CliReceiveRes(&status, f.name, blocks);
+}
+
+// A call of f with these argument values.
+std::string Call(std::string_view name, std::initializer_list<std::string_view> values,
+                 const trx::Blocks& blocks = {}) {
+  const wire::Function& f = wire::Get(name);
+  return Call(f, wire::Command(f, values), blocks);
 }
 
 int32_t L(const std::string& body, int i) { return aux::FieldL(body, i); }
@@ -71,11 +75,15 @@ std::string Int(int64_t v) { return std::to_string(v); }
 
 }  // namespace
 
+// Reply fields: value j of a result body.
+constexpr int kRet = wire::ReplyField(0);
+constexpr int kSecond = wire::ReplyField(1);
+constexpr int kThird = wire::ReplyField(2);
+
 int32_t e_eval(const char* expr, double* result, int32_t check) {
-  const std::string body = Call(
-      "FUN;e_eval;str;" + Expression(expr) + ";dbl;00000000;lng;" + Int(check) + ";", "e_eval");
-  if (result != nullptr) *result = D(body, 6);
-  return L(body, 4);
+  const std::string body = Call("e_eval", {Expression(expr), wire::kResultPlaceholder, Int(check)});
+  if (result != nullptr) *result = D(body, kSecond);
+  return L(body, kRet);
 }
 
 int32_t e_evals(const char* expr, double x1, const char* var, double x2, int32_t n, double* xs,
@@ -85,81 +93,71 @@ int32_t e_evals(const char* expr, double x1, const char* var, double x2, int32_t
   blocks.y = ys;
   blocks.info = info;
   blocks.points = n >= 0 ? static_cast<std::size_t>(n) + 1 : 0;
-  const std::string body =
-      Call("FUN;e_evals;str;" + Expression(expr) + ";dbl;" + aux::ShortNumber(x1) + ";str;" +
-               Text(var) + ";dbl;" + aux::ShortNumber(x2) + ";lng;" + Int(n) + ";",
-           "e_evals", blocks);
-  return L(body, 4);
+  const std::string body = Call(
+      "e_evals", {Expression(expr), aux::ShortNumber(x1), Text(var), aux::ShortNumber(x2), Int(n)},
+      blocks);
+  return L(body, kRet);
 }
 
 int32_t Integrate(const char* expr, double from, double to, int32_t steps, int32_t method,
                   const char* var, double* result) {
   const std::string body =
-      Call("FUN;Integrate;str;" + Expression(expr) + ";dbl;" + aux::Fixed10(from) + ";dbl;" +
-               aux::Fixed10(to) + ";lng;" + Int(steps) + ";str;" +
-               std::string(aux::IntegrationWord(method)) + ";str;" + Text(var) + ";",
-           "Integrate");
-  if (result != nullptr) *result = D(body, 6);
-  return L(body, 4);
+      Call("Integrate", {Expression(expr), aux::Fixed10(from), aux::Fixed10(to), Int(steps),
+                         aux::IntegrationWord(method), Text(var)});
+  if (result != nullptr) *result = D(body, kSecond);
+  return L(body, kRet);
 }
 
 double dSolve(const char* expr, const char* var) {
-  const std::string body =
-      Call("FUN;dSolve;str;" + Expression(expr) + ";str;" + Text(var) + ";", "dSolve");
-  Client().SolveValue = D(body, 4);
+  const std::string body = Call("dSolve", {Expression(expr), Text(var)});
+  Client().SolveValue = D(body, kRet);  // dSolve's reply is its value alone
   return Client().SolveValue;
 }
 
 const char* lPoly_dydx(const char* expr, const char* var) {
-  Call("FUN;lPoly_dydx;str;" + Expression(expr) + ";str;" + Text(var) + ";", "lPoly_dydx");
-  return S(4);
+  Call("lPoly_dydx", {Expression(expr), Text(var)});
+  return S(kRet);
 }
 
 int32_t SetVarFunct(const char* name, const char* value, int32_t kind) {
-  return L(
-      Call("FUN;SetVarFunct;str;" + Text(name) + ";str;" + Text(value) + ";lng;" + Int(kind) + ";",
-           "SetVarFunct"),
-      4);
+  return L(Call("SetVarFunct", {Text(name), Text(value), Int(kind)}), kRet);
 }
 
 int32_t SetStrMatrix(const char* definition, uint8_t first, uint8_t second) {
-  return L(Call("FUN;SetStrMatrix;str;" + Replaced(Text(definition), ';', '|') + ";bte;" +
-                    Int(first) + ";bte;" + aux::Fixed10(second) + ";",
-                "SetStrMatrix"),
-           4);
+  // The second flag with ten decimals: see the table of the wire.
+  return L(Call("SetStrMatrix", {Expression(definition), Int(first), aux::Fixed10(second)}), kRet);
 }
 
 const double* FindMatrix(const char* name, int32_t paramTp, int32_t* rows, int32_t* cols) {
   const double* elements = nullptr;
   trx::Blocks blocks;
   blocks.matrix = &elements;
-  const std::string body =
-      Call("FUN;FindMatrix;str;" + Text(name) + ";lng;" + Int(paramTp) + ";lng;" +
-               Int(rows != nullptr ? *rows : 0) + ";lng;" + Int(cols != nullptr ? *cols : 0) + ";",
-           "FindMatrix", blocks);
-  if (rows != nullptr) *rows = L(body, 6);
-  if (cols != nullptr) *cols = L(body, 8);
+  const std::string body = Call("FindMatrix",
+                                {Text(name), Int(paramTp), Int(rows != nullptr ? *rows : 0),
+                                 Int(cols != nullptr ? *cols : 0)},
+                                blocks);
+  if (rows != nullptr) *rows = L(body, kSecond);
+  if (cols != nullptr) *cols = L(body, kThird);
   return elements;
 }
 
 const char* aPrint(int32_t handle, int32_t rows, int32_t cols, const char* dest, const char* format,
                    const char* header, const char* sep) {
-  Call("FUN;aPrint;ptr;" + Int(handle) + ";lng;" + Int(rows) + ";lng;" + Int(cols) + ";str;" +
-           Text(dest) + ";str;" + Text(format) + ";str;" + Text(header) + ";str;" + Text(sep) + ";",
-       "aPrint");
+  Call("aPrint",
+       {Int(handle), Int(rows), Int(cols), Text(dest), Text(format), Text(header), Text(sep)});
   const std::string mode = Text(dest);
-  const char* text = S(4);
+  const char* text = S(kRet);
   if (mode == "Debug") {
     trx::LogMsg(text, "");
   } else if (mode == "MsgBox") {
-    trx::MessageBox(text, "Tarnnix.dll");
+    trx::MessageBox(text, std::string(wire::kPrintBoxTitle));
   }
   return text;
 }
 
 const char* aAbout(int32_t flag) {
-  Call("FUN;aAbout;Lng;" + Int(flag) + ";", "aAbout");
-  const char* text = S(6);
+  Call("aAbout", {Int(flag)});
+  const char* text = S(kSecond);
   if (flag == 0) trx::MessageBox(text, "About Tarnix.dll");
   return text;
 }
@@ -170,23 +168,21 @@ const char* GetE_ErrDescr(int32_t code) {
                        ": the command is longer than 3000 bytes and was not sent";
     return Client().ResText.c_str();
   }
-  Call("FUN;GetE_ErrDescr;Lng;" + Int(code) + ";", "GetE_ErrDescr");
-  return S(6);
+  Call("GetE_ErrDescr", {Int(code)});
+  return S(kSecond);
 }
 
 int32_t GetE_Error() {
   if (Client().CommandNotSent) return kNotSent;
-  return L(Call("FUN;GetE_Error;", "GetE_Error"), 4);
+  return L(Call("GetE_Error", {}), kRet);
 }
 
 bool Answered() { return !Client().CommandNotSent && Client().CallStatus == 0; }
 
-int32_t GetResultType() { return L(Call("FUN;GetResultType;", "GetResultType"), 4); }
-void aElemOrderSet(int32_t order) {
-  Call("FUN;aElemOrderSet;Lng;" + Int(order) + ";", "aElemOrderSet");
-}
-void SetDebugF(int32_t flag) { Call("FUN;SetDebugF;Lng;" + Int(flag) + ";", "SetDebugF"); }
-void ShowMsgs(int32_t level) { Call("FUN;ShowMsgs;Lng;" + Int(level) + ";", "ShowMsgs"); }
-void ReSetDuZuradi() { Call("FUN;ReSetDuZuradi;", "ReSetDuZuradi"); }
+int32_t GetResultType() { return L(Call("GetResultType", {}), kRet); }
+void aElemOrderSet(int32_t order) { Call("aElemOrderSet", {Int(order)}); }
+void SetDebugF(int32_t flag) { Call("SetDebugF", {Int(flag)}); }
+void ShowMsgs(int32_t level) { Call("ShowMsgs", {Int(level)}); }
+void ReSetDuZuradi() { Call("ReSetDuZuradi", {}); }
 
 }  // namespace trx_cli

@@ -3,6 +3,7 @@
 // server that goes away is noticed at once: the client counts as
 // disconnected and later calls fail without waiting.
 #include "client.h"
+#include "wire.h"
 
 #include <fcntl.h>
 #include <netdb.h>
@@ -210,7 +211,7 @@ bool CheckConnection() {
 }
 
 void TerminateProgram(const std::function<bool()>& close_server) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(wire::kEndPauseMs));
   if (Client().ClientConnected != 0 && close_server && close_server()) {
     LogMsg("Closing Server remotely", "TerminateProgram");
     CliTransmitCmd(FrameMessage("FUN;ServerEnd;"));
@@ -231,11 +232,11 @@ std::string CliReceiveRes(int* status, std::string_view name, const Blocks& bloc
     Connection& conn = c.ConnectionID;
     char header[kHeaderSize];
     const int got = ReceiveBytes(conn, header, kHeaderSize);
-    const int rest = got == static_cast<int>(kHeaderSize)
-                         ? aux::IntegerOf(std::string_view(header + 4, 8)) - 12
-                         : 0;
+    const int64_t rest = got == static_cast<int>(kHeaderSize)
+                             ? ResultRest(std::string_view(header, kHeaderSize))
+                             : 0;
     bool complete = false;
-    if (rest <= 0 || rest > static_cast<int>(kMaxCommand)) {
+    if (rest <= 0 || rest > static_cast<int64_t>(kMaxCommand)) {
       LogMsg("Rec: RES - TimeOut", "CliReceiveRes");
     } else {
       body.resize(static_cast<std::size_t>(rest));

@@ -45,6 +45,14 @@ std::string FrameMessage(std::string_view body) {
 
 std::string FrameResult(std::string_view body) { return FrameMessage(body) + ";"; }
 
+int64_t ResultRest(std::string_view header) {
+  if (header.size() < kHeaderSize || header.substr(0, kCommandStart.size()) != kCommandStart) {
+    return -1;
+  }
+  const int64_t n = HeaderLength(header);
+  return n < static_cast<int64_t>(kHeaderSize) ? -1 : n - static_cast<int64_t>(kHeaderSize) + 1;
+}
+
 Scan ScanMessage(std::string_view buffered) {
   if (buffered.empty()) return {};
   const auto first = static_cast<uint8_t>(buffered[0]);

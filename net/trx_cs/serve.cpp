@@ -18,7 +18,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kReadPerTurn = std::size_t{1} << 20;  // then the others get a turn
 constexpr std::size_t kMaxInbox = std::size_t{4} << 20;     // unserved bytes one client may queue
-constexpr auto kWait = std::chrono::milliseconds(kWaitMs);
 // A call computing this long sends its ACK on its own, so that the client's
 // wait for it does not run out while the result is still being computed.
 constexpr auto kAckDue = std::chrono::milliseconds(1000);
@@ -44,7 +43,7 @@ void Server::Wait(Peer& peer) {
   if (!waits) {
     peer.waiting = false;
   } else if (!peer.waiting) {
-    peer.deadline = Clock::now() + kWait;
+    peer.deadline = Clock::now() + std::chrono::milliseconds(options_.wait_ms);
     peer.waiting = true;
   }
 }
@@ -166,7 +165,7 @@ bool Server::Refused(const Peer& peer, std::string_view name, std::string& resul
              ") is not on this machine (--protect)",
          "SvrExecuteCMD", LogKind::Error);
   // ReSetDuZuradi has a reply to wait for; it says the call failed.
-  if (name == "ReSetDuZuradi") result = FrameResult("FUN;ReSetDuZuradi;ret;-16;");
+  if (name == "ReSetDuZuradi") result = FrameResult(wire::Reply(wire::Get(name), {"-16"}));
   return true;
 }
 
@@ -177,12 +176,12 @@ void Server::Call(Peer& peer, std::string_view frame) {
   LogMsg("Sent: ACK", "SendByte");
 
   const std::string name(aux::FieldS(cmd, 4));
-  std::string result;
+  DispatchReply reply;
   Dispatcher::Outcome outcome = Dispatcher::Outcome::Result;
-  if (!Refused(peer, name, result)) {
+  if (!Refused(peer, name, reply.text)) {
     const Clock::time_point now = Clock::now();
     running_ = Running{&peer, now, now, nullptr};
-    outcome = dispatcher_.Execute(cmd, result);
+    outcome = dispatcher_.Execute(cmd, reply);
     const char* stopped = running_.stopped;
     running_ = Running{};
     if (stopped != nullptr) {
@@ -204,13 +203,13 @@ void Server::Call(Peer& peer, std::string_view frame) {
       return;
     case Dispatcher::Outcome::Result: break;
   }
-  if (result.empty()) return;
-  peer.out += result;
-  LogMsg("Sent RES: " + result, "SvrTransmitRes");
-  peer.blocks = dispatcher_.TakeBlocks();
+  if (reply.text.empty()) return;
+  peer.out += reply.text;
+  LogMsg("Sent RES: " + reply.text, "SvrTransmitRes");
+  peer.blocks = std::move(reply.block_data);
   peer.blocks_at = 0;
   peer.blocks_ready = false;
-  peer.blocks_name = name == "e_evals" || name == "FindMatrix" ? name : std::string();
+  peer.blocks_kind = reply.blocks;
   peer.phase = Peer::Phase::FirstAck;
 }
 
@@ -258,7 +257,7 @@ int Server::TakeAck(Peer& peer) {
 }
 
 void Server::QueueBlocks(Peer& peer) {
-  if (peer.blocks_name.empty()) return;
+  if (peer.blocks_kind == wire::Blocks::None) return;
   peer.blocks_ready = true;
   peer.blocks_at = 0;
 }
@@ -292,7 +291,7 @@ bool Server::Flush(Peer& peer) {
     const bool ok =
         send_from(reinterpret_cast<const char*>(peer.blocks.data()), total, peer.blocks_at);
     if (ok && peer.blocks_at == total) {
-      if (peer.blocks_name == "e_evals") {
+      if (peer.blocks_kind == wire::Blocks::EEvals) {
         LogMsg("Sent e_evals - Vectors. Sent " + std::to_string(total) + " bytes OK",
                "SvrTransmitRes");
       } else {
@@ -302,8 +301,10 @@ bool Server::Flush(Peer& peer) {
       peer.blocks = {};  // given back at once: an e_evals may have held gigabytes
       peer.blocks_ready = false;
     } else if (!ok) {
-      LogMsg("ERROR: Sent " + peer.blocks_name + " blocks. Sent " + std::to_string(peer.blocks_at) +
-                 " bytes of " + std::to_string(total),
+      LogMsg(std::string("ERROR: Sent ") +
+                 (peer.blocks_kind == wire::Blocks::EEvals ? "e_evals" : "FindMatrix") +
+                 " blocks. Sent " + std::to_string(peer.blocks_at) + " bytes of " +
+                 std::to_string(total),
              "SvrTransmitRes", LogKind::Error);
       peer.conn.closed = true;
       return false;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "server.h"
+#include "wire.h"
 
 namespace trx {
 namespace {
@@ -265,6 +266,7 @@ int Server::NextTimeoutMs() const {
 
 int Server::ExpireStalled() {
   const Clock::time_point now = Clock::now();
+  const std::string wait = std::to_string(options_.wait_ms) + " ms";
   int next = -1;
   for (auto it = peers_.begin(); it != peers_.end();) {
     Peer& p = *it++;
@@ -277,19 +279,19 @@ int Server::ExpireStalled() {
     switch (p.phase) {
       case Peer::Phase::Command:
         if (p.out_at < p.out.size()) {
-          Drop(p, "it read nothing for 10000 ms");
+          Drop(p, "it read nothing for " + wait);
         } else {
           LogMsg("Rec: CMD - TimeOut", "SvrReceiveCmd", LogKind::Error);
-          Drop(p, "its command did not arrive whole within 10000 ms");
+          Drop(p, "its command did not arrive whole within " + wait);
         }
         break;
       case Peer::Phase::FirstAck:
       case Peer::Phase::SecondAck:
         LogMsg("Rec: ACK - TimeOut", "WaitForByte", LogKind::Error);
-        Drop(p, OutputPending(p) ? "it read nothing of its result for 10000 ms"
-                                 : "its ACK did not come within 10000 ms");
+        Drop(p, OutputPending(p) ? "it read nothing of its result for " + wait
+                                 : "its ACK did not come within " + wait);
         break;
-      case Peer::Phase::File: Drop(p, "its file stopped arriving for 10000 ms"); break;
+      case Peer::Phase::File: Drop(p, "its file stopped arriving for " + wait); break;
     }
   }
   FlushLog();
@@ -297,7 +299,7 @@ int Server::ExpireStalled() {
 }
 
 void Server::TerminateProgram(std::string_view reason) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(wire::kEndPauseMs));
   if (!reason.empty()) {
     LogMsg("Rec: CMD - " + std::string(reason), "TerminateProgram", LogKind::Always);
   }

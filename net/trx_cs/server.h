@@ -18,6 +18,7 @@
 
 #include "tarnix_api.h"
 #include "trx_cs.h"
+#include "wire.h"
 
 namespace trx {
 
@@ -56,26 +57,30 @@ struct ServerOptions {
   int max_call_mb = 1024;     // matrix memory one call may take; 0: no limit
   int max_entries = 1000000;  // variables, functions and matrices stored; 0: no limit
   int max_clients = 256;      // connections at once
+  int wait_ms = kWaitMs;      // every wait of a call (tests shorten it)
 };
 
 // The largest point count of e_evals and subinterval count of Integrate a
 // client may ask for: beyond, the reply alone would take gigabytes.
 inline constexpr int32_t kMaxPoints = 16777215;
 
-// SvrExecuteCMD: the library call a command names. The blocks that follow a
-// result (the vectors of e_evals, the elements FindMatrix found) are kept
-// until the server takes them for the client that asked.
+// The whole reply to a command: the framed result and the blocks that
+// follow it (e_evals: X, Y and the information block in one run of
+// doubles; FindMatrix: the elements of the matrix found).
+struct DispatchReply {
+  std::string text;
+  wire::Blocks blocks = wire::Blocks::None;
+  std::vector<double> block_data;
+};
+
+// SvrExecuteCMD: the library call a command names.
 class Dispatcher {
  public:
   explicit Dispatcher(const TarnixApi& api) : api_(api) {}
 
   enum class Outcome { Result, Unknown, ServerEnd };
-  // The framed result of cmd in result (empty unless Outcome::Result).
-  Outcome Execute(std::string_view cmd, std::string& result);
-
-  // The blocks of the last result, handed over (empty when it has none):
-  // e_evals gives X, Y and the information block in one run of doubles.
-  std::vector<double> TakeBlocks() { return std::move(blocks_); }
+  // The reply to cmd (empty unless Outcome::Result).
+  Outcome Execute(std::string_view cmd, DispatchReply& reply);
   const TarnixApi& Api() const { return api_; }
 
  private:
@@ -104,8 +109,8 @@ struct Peer {
   std::size_t out_at = 0;
   std::vector<double> blocks;  // queued after the first ACK
   std::size_t blocks_at = 0;   // bytes of blocks sent
-  std::string blocks_name;     // "e_evals" or "FindMatrix"; "" for no blocks
-  bool blocks_ready = false;   // the first ACK came: the blocks may leave
+  wire::Blocks blocks_kind = wire::Blocks::None;
+  bool blocks_ready = false;  // the first ACK came: the blocks may leave
   // When the current wait ends: a partial message, an ACK, a file, output.
   std::chrono::steady_clock::time_point deadline{};
   bool waiting = false;

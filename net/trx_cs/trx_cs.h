@@ -45,6 +45,10 @@ struct Scan {
 };
 Scan ScanMessage(std::string_view buffered);
 
+// The bytes that follow a result's 13-byte header "TLN;" + 8 digits + ";"
+// (its body and the closing ";"), or -1 when the header is none.
+int64_t ResultRest(std::string_view header);
+
 inline constexpr std::size_t kMaxFile = std::size_t{64} << 20;
 
 // ---- Message log ------------------------------------------------------------------
