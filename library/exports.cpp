@@ -1,7 +1,9 @@
 // The extern "C" boundary of libTarnix.so: argument checks, one call into
-// the engine, no logic. No exception crosses it: each wrapper turns one into
-// the export's failure value with the error set: -20 when the host's
-// progress handler stopped the call, else -12.
+// the engine, no logic. No exception crosses it: every export that reaches
+// the engine runs inside Guarded, which turns an exception into the export's
+// failure value with the error set: -20 when the host's progress handler
+// stopped the call, else -12 (a failed allocation or a limit reached). Only
+// the stubs that return a constant stay outside.
 #include "DuZuradi/duzuradi.h"
 #include "Solver/solver.h"
 #include "include/tarnix.h"
@@ -75,17 +77,25 @@ extern "C" {
 
 // ---- Frame -------------------------------------------------------------------
 
-TARNIX_API int32_t TARNIX_CALL GetE_Error(void) { return gs.e_error; }
+TARNIX_API int32_t TARNIX_CALL GetE_Error(void) {
+  return Guarded<int32_t>(kErrorNumber, [] { return gs.e_error; });
+}
 
 TARNIX_API const char* TARNIX_CALL GetE_ErrDescr(int32_t code) {
   return Guarded<const char*>("", [&] { return ReturnText(ErrorDescription(code)); });
 }
 
-TARNIX_API int32_t TARNIX_CALL GetResultType(void) { return gs.ResultType; }
+TARNIX_API int32_t TARNIX_CALL GetResultType(void) {
+  return Guarded<int32_t>(0, [] { return gs.ResultType; });
+}
 
-TARNIX_API int32_t TARNIX_CALL SetDebugF(int32_t flags) { return tarnix::SetDebugF(flags); }
+TARNIX_API int32_t TARNIX_CALL SetDebugF(int32_t flags) {
+  return Guarded<int32_t>(0, [&] { return tarnix::SetDebugF(flags); });
+}
 
-TARNIX_API int32_t TARNIX_CALL ShowMsgs(int32_t level) { return tarnix::ShowMsgs(level); }
+TARNIX_API int32_t TARNIX_CALL ShowMsgs(int32_t level) {
+  return Guarded<int32_t>(0, [&] { return tarnix::ShowMsgs(level); });
+}
 
 TARNIX_API int32_t TARNIX_CALL ReSetDuZuradi(void) {
   return Guarded<int32_t>(0, [] { return tarnix::ReSetDuZuradi(); });
@@ -150,12 +160,16 @@ TARNIX_API const char* TARNIX_CALL TestStrPtr2(char* buffer) {
 
 // ---- Host extensions -------------------------------------------------------------
 
-TARNIX_API const char* TARNIX_CALL GetMsgLog(void) { return MessageLog(); }
+TARNIX_API const char* TARNIX_CALL GetMsgLog(void) {
+  return Guarded<const char*>("", [] { return MessageLog(); });
+}
 
 TARNIX_API int32_t TARNIX_CALL SetMsgBoxHandler(void (*handler)(const char* text,
                                                                 const char* title)) {
-  SetMessageBoxHandler(handler);
-  return 0;
+  return Guarded<int32_t>(0, [&] {
+    SetMessageBoxHandler(handler);
+    return 0;
+  });
 }
 
 // ---- Matrix store and element order --------------------------------------------
@@ -193,19 +207,25 @@ TARNIX_API int32_t TARNIX_CALL GetMatrixByLong(int32_t handle, double* dst, int3
 
 TARNIX_API int32_t TARNIX_CALL aCopyArray(const double* src, double* dst, int32_t rows,
                                           int32_t cols) {
-  return matrix::aCopyArray(src, dst, rows, cols);
+  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aCopyArray(src, dst, rows, cols); });
 }
 
-TARNIX_API int32_t TARNIX_CALL aElemOrder(const double* probe) { return matrix::aElemOrder(probe); }
-TARNIX_API int32_t TARNIX_CALL aElemOrderSet(int32_t order) { return matrix::aElemOrderSet(order); }
-TARNIX_API int32_t TARNIX_CALL aElemOrderGet(void) { return matrix::aElemOrderGet(); }
+TARNIX_API int32_t TARNIX_CALL aElemOrder(const double* probe) {
+  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrder(probe); });
+}
+TARNIX_API int32_t TARNIX_CALL aElemOrderSet(int32_t order) {
+  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrderSet(order); });
+}
+TARNIX_API int32_t TARNIX_CALL aElemOrderGet(void) {
+  return Guarded<int32_t>(kUnfinished, [] { return matrix::aElemOrderGet(); });
+}
 
 TARNIX_API int32_t TARNIX_CALL aElemOrderSt(const char* language) {
-  return matrix::aElemOrderSt(Text(language));
+  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrderSt(Text(language)); });
 }
 
 TARNIX_API int32_t TARNIX_CALL aElemOrderEx(void* arg, int32_t mode) {
-  return matrix::aElemOrderEx(arg, mode);
+  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrderEx(arg, mode); });
 }
 
 // ---- Linear algebra -------------------------------------------------------------------
@@ -425,26 +445,37 @@ TARNIX_API int32_t TARNIX_CALL aCalcCoeffPolin(double* points, int32_t nPoints, 
 
 TARNIX_API int32_t TARNIX_CALL aGetYPolin(const double* x, const double* coeff, int32_t count,
                                           double* y) {
-  return solver::aGetYPolin(x, coeff, count, y);
+  return Guarded<int32_t>(kUnfinished, [&] { return solver::aGetYPolin(x, coeff, count, y); });
 }
 
 TARNIX_API int32_t TARNIX_CALL aGetXsOfQuadr(const double* y, const double* coeff, int32_t count,
                                              double* x1, double* x2) {
-  return solver::aGetXsOfQuadr(y, coeff, count, x1, x2);
+  return Guarded<int32_t>(kUnfinished,
+                          [&] { return solver::aGetXsOfQuadr(y, coeff, count, x1, x2); });
 }
 
 // ---- Number theory and interpolation ----------------------------------------------------
 
-TARNIX_API int32_t TARNIX_CALL GCF(int32_t a, int32_t b) { return solver::GCF(a, b); }
-TARNIX_API int32_t TARNIX_CALL LCM(int32_t a, int32_t b) { return solver::LCM(a, b); }
-TARNIX_API double TARNIX_CALL fact(int32_t n) { return solver::fact(n); }
+TARNIX_API int32_t TARNIX_CALL GCF(int32_t a, int32_t b) {
+  return Guarded<int32_t>(0, [&] { return solver::GCF(a, b); });
+}
+TARNIX_API int32_t TARNIX_CALL LCM(int32_t a, int32_t b) {
+  return Guarded<int32_t>(0, [&] { return solver::LCM(a, b); });
+}
+TARNIX_API double TARNIX_CALL fact(int32_t n) {
+  return Guarded<double>(0.0, [&] { return solver::fact(n); });
+}
 TARNIX_API double TARNIX_CALL fact_inv(void) { return 0.0; }
-TARNIX_API int32_t TARNIX_CALL IsPrime(int32_t n) { return solver::IsPrime(n); }
-TARNIX_API int32_t TARNIX_CALL lIsPrime(int32_t n) { return solver::lIsPrime(n); }
+TARNIX_API int32_t TARNIX_CALL IsPrime(int32_t n) {
+  return Guarded<int32_t>(0, [&] { return solver::IsPrime(n); });
+}
+TARNIX_API int32_t TARNIX_CALL lIsPrime(int32_t n) {
+  return Guarded<int32_t>(0, [&] { return solver::lIsPrime(n); });
+}
 
 TARNIX_API int32_t TARNIX_CALL InterpLin(const double* x, const double* x1, const double* x2,
                                          const double* y1, const double* y2, double* y) {
-  return solver::InterpLin(x, x1, x2, y1, y2, y);
+  return Guarded<int32_t>(kUnfinished, [&] { return solver::InterpLin(x, x1, x2, y1, y2, y); });
 }
 
 TARNIX_API int32_t TARNIX_CALL IntBezier2D(double, double, double, double, double, double) {
@@ -459,11 +490,11 @@ TARNIX_API const double* TARNIX_CALL GetMatrixPtr(int32_t handle, int32_t* rows,
 
 TARNIX_API int32_t TARNIX_CALL SetProgressHandler(int32_t (*handler)(void* context), void* context,
                                                   int32_t period) {
-  return tarnix::SetProgressHandler(handler, context, period);
+  return Guarded<int32_t>(0, [&] { return tarnix::SetProgressHandler(handler, context, period); });
 }
 
 TARNIX_API int32_t TARNIX_CALL SetCallLimits(int32_t matrix_mb, int32_t entries) {
-  return tarnix::SetCallLimits(matrix_mb, entries);
+  return Guarded<int32_t>(0, [&] { return tarnix::SetCallLimits(matrix_mb, entries); });
 }
 
 }  // extern "C"

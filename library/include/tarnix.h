@@ -7,8 +7,9 @@
  * Conventions shared by every export:
  *  - The library keeps one process-wide state and is not reentrant: call it
  *    from one thread at a time.
- *  - Failures are never thrown. Each export returns its documented value and
- *    leaves an error number that GetE_Error() reads back: -1 means success,
+ *  - Failures are never thrown, a failed allocation included (it gives -12).
+ *    Each export returns its documented value and leaves an error number
+ *    that GetE_Error() reads back: -1 means success,
  *    negative numbers are expression errors, non-negative numbers matrix
  *    errors (0 included). Always test success against -1.
  *  - Texts in are NUL-terminated and copied by the library; NULL reads as "".
@@ -126,6 +127,10 @@ TARNIX_API int32_t TARNIX_CALL ClearMatrixList(int32_t handle);
  * an unknown handle. */
 TARNIX_API int32_t TARNIX_CALL GetMatrixByLong(int32_t handle, double* dst, int32_t rows,
                                                int32_t cols);
+/* Copies rows x cols doubles from src to dst, reordered into row-major when
+ * the element order is 1 (column-major); src may be dst. Returns -1, or 0
+ * with the error number -12 when the memory for reordering in place could
+ * not be had. */
 TARNIX_API int32_t TARNIX_CALL aCopyArray(const double* src, double* dst, int32_t rows,
                                           int32_t cols);
 TARNIX_API int32_t TARNIX_CALL aElemOrder(const double* probe);
