@@ -50,7 +50,6 @@ class CallFrame {
     gs.e_error = code;
     gs.InternalMode = false;
     gs.depth = 0;
-    gs.ForcePlainCopy = 0;
     matrix::DropTemporaries(mark_);
   }
 

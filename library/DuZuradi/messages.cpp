@@ -64,18 +64,18 @@ void ShowMessageBox(std::string_view text, std::string_view title) {
 const char* MessageLog() { return gs.MsgLog.c_str(); }
 
 int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag) {
-  gs.LastResult = 0;
+  int32_t handed_back = 0;
   const int32_t f = gs.DebugFlags;
-  if (f == 0 || (f & 1) != 0) return gs.LastResult;
+  if (f == 0 || (f & 1) != 0) return handed_back;
   if ((f & 2) != 0 && flag != 0) {
     ShowMessageBox(text, title);
   } else if ((f & 4) != 0) {
     AppendToLog(text);
   } else if ((f & 8) != 0) {
     AppendToLog(text);
-    gs.LastResult = 1;  // the log is handed back: GetMsgLog reads it
+    handed_back = 1;  // the log is handed back: GetMsgLog reads it
   }
-  return gs.LastResult;
+  return handed_back;
 }
 
 bool Fail(int16_t code) {

@@ -60,9 +60,7 @@ struct State {
   int32_t DebugFlags = 0;
   int32_t MsgMode = 0;
   std::string MsgLog;
-  int32_t LastResult = 0;
   int32_t BoolTrue = -1;
-  int32_t ForcePlainCopy = 0;
   std::vector<char> returned_text;  // holder of every text handed out
   MsgBoxHandler msg_box_handler = nullptr;
 

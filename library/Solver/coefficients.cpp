@@ -4,54 +4,15 @@
 #include <vector>
 
 #include "../DuZuradi/duzuradi.h"
-#include "../matrix/linalg.h"
 #include "../matrix/matrix.h"
 #include "solver.h"
 
 namespace tarnix::solver {
-namespace {
-
-// Plain copies (no reordering) while the fit works on its own copies, put
-// back however the fit ends.
-class PlainCopies {
- public:
-  PlainCopies() { gs.ForcePlainCopy = 1; }
-  ~PlainCopies() { gs.ForcePlainCopy = saved_; }
-  PlainCopies(const PlainCopies&) = delete;
-  PlainCopies& operator=(const PlainCopies&) = delete;
-
- private:
-  int32_t saved_ = gs.ForcePlainCopy;
-};
-
-}  // namespace
 
 int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* coeff) {
   if (count < 1 || n < 1) return kMatInvalidParameter;
   if (A == nullptr || y == nullptr || coeff == nullptr) return kMatNotDefined;
-  using matrix::aCopyArray;
-  using matrix::Work;
-  // Working copies are the library's own: no reordering while fitting.
-  const PlainCopies plain;
-  const std::size_t cells = static_cast<std::size_t>(count) * static_cast<std::size_t>(n);
-  Work a(cells), t(cells), m(static_cast<std::size_t>(n) * n);
-  aCopyArray(A, a.data(), count, n);
-  matrix::aTraspEx(a.data(), count, n, t.data());
-  matrix::aMultEx(t.data(), n, count, a.data(), count, n, m.data());
-  Work inverse(m);
-  // Columns that depend on each other (two equal abscissae for two
-  // coefficients) leave no unique fit: coefficients from the noise of a
-  // singular inversion would be plausible wrong numbers.
-  if (const int32_t code = matrix::aInv(inverse.data(), n); code != kMatOk) {
-    std::fill(coeff, coeff + n, 0.0);
-    gs.LastResult = code;
-    return code;
-  }
-  Work ty(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
-  matrix::aMultVect(t.data(), n, count, y, ty.data());
-  matrix::aMultVect(inverse.data(), n, n, ty.data(), c.data());
-  std::memcpy(coeff, c.data(), c.size() * sizeof(double));
-  return kMatOk;
+  return matrix::LeastSquares(A, count, n, y, coeff);
 }
 
 int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, double* coeff) {
@@ -105,7 +66,6 @@ int32_t aGetXsOfQuadr(const double* y, const double* coeff, int32_t count, doubl
       const double minus = q == 0.0 ? 0.0 : (b < 0 ? c / q : q / a);  // (-b - sqrt(D)) / 2a
       *x1 = plus;
       *x2 = minus;
-      gs.LastResult = -1;
       return kMatOk;
     }
     default: return kMatInvalidParameter;  // no polynomial of that degree is solved here

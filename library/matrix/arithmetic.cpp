@@ -24,11 +24,6 @@ int32_t Check(int32_t rows, int32_t cols, std::initializer_list<const void*> arr
   return Count(rows, cols) == 0 ? -1 : CheckArrays(arrays);
 }
 
-int32_t Leave(int32_t code) {
-  gs.LastResult = code;
-  return code;
-}
-
 int32_t ElementWise(double* A, int32_t rows, int32_t cols, double* B, double* R, double sign) {
   if (const int32_t bad = Check(rows, cols, {A, B, R}); bad != kMatOk) return bad;
   const Work a = OrderedCopy(A, rows, cols);
@@ -114,21 +109,18 @@ double aTraceN(double* A, int32_t n) {
 }
 
 int32_t aMultEx(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2, double* R) {
-  if (CheckSize(r1, c1) != kMatOk || CheckSize(r2, c2) != kMatOk)
-    return Leave(kMatInvalidParameter);
-  if (c1 != r2) return Leave(kMatWrongRanks);
-  if (Count(r1, c2) == 0) return Leave(kMatOk);
-  if (const int32_t bad = CheckArrays({A, B, R}); bad != kMatOk) return Leave(bad);
+  if (CheckSize(r1, c1) != kMatOk || CheckSize(r2, c2) != kMatOk) return kMatInvalidParameter;
+  if (c1 != r2) return kMatWrongRanks;
+  if (Count(r1, c2) == 0) return kMatOk;
+  if (const int32_t bad = CheckArrays({A, B, R}); bad != kMatOk) return bad;
   const Work r = Product(OrderedCopy(A, r1, c1).data(), r1, c1, OrderedCopy(B, r2, c2).data(), c2);
   WriteBack(r, R, r1, c2);
-  return Leave(kMatOk);
+  return kMatOk;
 }
 
 int32_t aMultSq(double* A, int32_t n, double* B, double* R) { return aMultEx(A, n, n, B, n, n, R); }
 
-int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
-  if (const int32_t bad = Check(rows, cols, {A, v, w}); bad != kMatOk) return bad;
-  const Work a = OrderedCopy(A, rows, cols);
+Work VectorProduct(const double* a, int32_t rows, int32_t cols, const double* v) {
   Work result(static_cast<std::size_t>(rows), 0.0);
   for (int32_t i = 0; i < rows; ++i) {
     Tick();
@@ -136,15 +128,42 @@ int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
     for (int32_t j = 0; j < cols; ++j) sum += a[Count(i, cols) + j] * v[j];
     result[static_cast<std::size_t>(i)] = sum;
   }
+  return result;
+}
+
+int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
+  if (const int32_t bad = Check(rows, cols, {A, v, w}); bad != kMatOk) return bad;
+  const Work result = VectorProduct(OrderedCopy(A, rows, cols).data(), rows, cols, v);
   std::memcpy(w, result.data(), result.size() * sizeof(double));
+  return kMatOk;
+}
+
+int32_t LeastSquares(const double* A, int32_t count, int32_t n, const double* y, double* coeff) {
+  // The design matrix is taken as it lies: the fit's callers hand it over
+  // row-major whatever the element order says.
+  Work a(Count(count, n));
+  CopyArray(A, a.data(), count, n, SourceOrder::RowMajor);
+  const Work t = Transposed(a.data(), count, n);
+  const Work normal = Product(t.data(), n, count, a.data(), n);
+  Work inverse;
+  // Columns that depend on each other (two equal abscissae for two
+  // coefficients) leave no unique fit: coefficients from the noise of a
+  // singular inversion would be plausible wrong numbers.
+  if (!Invert(normal.data(), n, inverse)) {
+    std::fill(coeff, coeff + n, 0.0);
+    return kMatSingular;
+  }
+  const Work ty = VectorProduct(t.data(), n, count, y);
+  const Work c = VectorProduct(inverse.data(), n, n, ty.data());
+  std::memcpy(coeff, c.data(), c.size() * sizeof(double));
   return kMatOk;
 }
 
 int32_t aMultVectSq(double* A, int32_t n, double* v, double* w) { return aMultVect(A, n, n, v, w); }
 
 int32_t aPow(double* A, int32_t n, int32_t k, double* R) {
-  if (const int32_t bad = Check(n, n, {A, R}); bad != kMatOk) return Leave(bad);
-  if (k <= 1) return Leave(kMatOk);
+  if (const int32_t bad = Check(n, n, {A, R}); bad != kMatOk) return bad;
+  if (k <= 1) return kMatOk;
   // k - 1 successive products: R = A, then R = R A.
   Work power(A, A + Count(n, n));
   int32_t code = kMatOk;
@@ -152,15 +171,15 @@ int32_t aPow(double* A, int32_t n, int32_t k, double* R) {
     code = aMultSq(power.data(), n, A, R);
     std::memcpy(power.data(), R, power.size() * sizeof(double));
   }
-  return Leave(code);
+  return code;
 }
 
 int32_t aDiv(double* A, int32_t n, double* B, double* R) {
-  if (const int32_t bad = Check(n, n, {A, B, R}); bad != kMatOk) return Leave(bad);
+  if (const int32_t bad = Check(n, n, {A, B, R}); bad != kMatOk) return bad;
   Work inverse(B, B + Count(n, n));
   const int32_t code = aInv(inverse.data(), n);
-  if (code != kMatOk) return Leave(code);
-  return Leave(aMultSq(A, n, inverse.data(), R));
+  if (code != kMatOk) return code;
+  return aMultSq(A, n, inverse.data(), R);
 }
 
 int32_t aSum(double* A, int32_t rows, int32_t cols, double* B, double* R) {
@@ -222,10 +241,10 @@ int32_t aCopy(double* A, int32_t rows, int32_t cols, double* B) {
 }
 
 int32_t aSwap(double* A, int32_t rows, int32_t cols, double* B) {
-  if (A == nullptr || B == nullptr) return Leave(kMatNotDefined);
-  if (CheckSize(rows, cols) != kMatOk) return Leave(kMatInvalidParameter);
+  if (A == nullptr || B == nullptr) return kMatNotDefined;
+  if (CheckSize(rows, cols) != kMatOk) return kMatInvalidParameter;
   std::swap_ranges(A, A + Count(rows, cols), B);
-  return Leave(kMatOk);
+  return kMatOk;
 }
 
 int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t i, int32_t j) {

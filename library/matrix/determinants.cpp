@@ -143,7 +143,6 @@ int32_t aDet(double* A, int32_t n, double* out) {
   if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != kMatOk) return bad;
   Work a = OrderedCopy(A, n, n);
   *out = Determinant(a, n);
-  gs.LastResult = -1;
   return kMatOk;
 }
 
@@ -159,7 +158,6 @@ int32_t aInv(double* A, int32_t n) {
   Work inverse;
   const int32_t code = Invert(OrderedCopy(A, n, n).data(), n, inverse) ? kMatOk : kMatSingular;
   if (code == kMatOk) WriteBack(inverse, A, n, n);
-  gs.LastResult = code;
   return code;
 }
 

@@ -10,10 +10,10 @@
 
 namespace tarnix::matrix {
 
-int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols) {
+int32_t CopyArray(const double* src, double* dst, int32_t rows, int32_t cols, SourceOrder order) {
   if (src == nullptr || dst == nullptr || rows <= 0 || cols <= 0) return kMatOk;
   const int64_t count = int64_t{rows} * cols;
-  if (store.ElemOrder != 1 || gs.ForcePlainCopy != 0) {
+  if (store.ElemOrder != 1 || order == SourceOrder::RowMajor) {
     std::memmove(dst, src, static_cast<std::size_t>(count) * sizeof(double));
     return kMatOk;
   }
@@ -29,6 +29,10 @@ int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols) {
     dst[i * cols + j] = src[k];
   }
   return kMatOk;
+}
+
+int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols) {
+  return CopyArray(src, dst, rows, cols, SourceOrder::Caller);
 }
 
 int32_t aElemOrder(const double* probe) {

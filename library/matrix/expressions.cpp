@@ -7,7 +7,6 @@
 
 #include "../DuZuradi/duzuradi.h"
 #include "../DuZuradi/parser.h"
-#include "../Solver/solver.h"
 #include "linalg.h"
 #include "matrix.h"
 #include "store.h"
@@ -313,8 +312,8 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
     return 0.0;
   }
   Work coefficients(static_cast<std::size_t>(rows), 0.0);
-  if (solver::aCalcVectCoeff(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
-                             coefficients.data()) != kMatOk) {
+  if (LeastSquares(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
+                   coefficients.data()) != kMatOk) {
     Fails(kMatSingular, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   n = " + Fixed10(a3));
     return 0.0;

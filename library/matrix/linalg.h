@@ -60,6 +60,8 @@ double Eliminate(Work& a, int32_t n, double zero_limit);
 // and never reorder).
 Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c2);
 Work Transposed(const double* a, int32_t rows, int32_t cols);
+// a (rows x cols) times the vector v of cols elements.
+Work VectorProduct(const double* a, int32_t rows, int32_t cols, const double* v);
 // The adjugate inverse; false for a singular matrix (a determinant of 0, or
 // one that is rounding noise against the size of the rows).
 bool Invert(const double* a, int32_t n, Work& inverse);

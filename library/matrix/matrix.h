@@ -47,6 +47,13 @@ StoreSize SizeOfStore();
 
 // ---- Element order ---------------------------------------------------------------
 
+// How the source of a copy lies: as the element order says for a caller's
+// array, or row-major already (the library's own storage).
+enum class SourceOrder { Caller, RowMajor };
+// rows x cols doubles from src to dst (src may be dst), reordered into
+// row-major when the source is a caller's column-major array.
+int32_t CopyArray(const double* src, double* dst, int32_t rows, int32_t cols, SourceOrder order);
+// CopyArray of a caller's array.
 int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols);
 int32_t aElemOrder(const double* probe);
 int32_t aElemOrderSet(int32_t order);
@@ -74,6 +81,11 @@ uint64_t EvaluationMark();
 void DropTemporaries(uint64_t mark);
 
 // ---- Linear algebra -------------------------------------------------------------
+
+// Least-squares coefficients of y from the row-major count x n design
+// matrix A by the normal equations: the n coefficients go to coeff.
+// kMatSingular (all coefficients 0) when the columns leave no unique fit.
+int32_t LeastSquares(const double* A, int32_t count, int32_t n, const double* y, double* coeff);
 
 int32_t aDet(double* A, int32_t n, double* out);
 double aDetN(double* A, int32_t n);

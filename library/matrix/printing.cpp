@@ -75,8 +75,7 @@ int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view d
   const std::size_t n = std::min(std::strlen(listing), capacity);
   std::memcpy(buffer, listing, n);
   if (n < capacity) buffer[n] = '\0';
-  gs.LastResult = static_cast<int32_t>(n);
-  return gs.LastResult;
+  return static_cast<int32_t>(n);
 }
 
 const char* aShow(const double* A, int32_t rows, int32_t cols) {

@@ -201,7 +201,6 @@ int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32
 MatrixEntry& RegisterInternal(std::shared_ptr<Block> block, int32_t rows, int32_t cols) {
   std::string name = "m_" + std::to_string(block->handle);
   MatrixEntry& entry = AppendEntry(name, std::move(block), rows, cols);
-  gs.LastResult = entry.Matr->handle;
   TraceRegistration(name, rows, cols, -1, entry, entry.Matr->handle);
   return entry;
 }
@@ -235,9 +234,10 @@ int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32
     entry->rows = rows;
     entry->cols = cols;
     entry->VectorF = rows == 1 || cols == 1;
-    result = ret_handle ? entry->Matr->handle : entry->ListPos;
+    // The position where the entry stands now: ListPos is where it was
+    // appended, and entries before it may have gone since.
+    result = ret_handle ? entry->Matr->handle : position;
   }
-  gs.LastResult = result;
   TraceRegistration(name, rows, cols, position, *entry, result);
   return result;
 }
@@ -248,7 +248,6 @@ int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t col
   // array is refused instead of being registered.
   if (matr == nullptr || rows < 0 || cols < 0) {
     gs.e_error = kMatInvalidParameter;
-    gs.LastResult = kNotRegistered;
     return kNotRegistered;
   }
   const int32_t r = std::max(rows, 1);
@@ -378,7 +377,6 @@ int32_t ClearMatrixList(int32_t handle) {
     if (drop && !it->Internal) --store.named;
     it = drop ? store.arrList.erase(it) : std::next(it);
   }
-  gs.LastResult = kMatOk;
   return kMatOk;
 }
 

@@ -310,5 +310,27 @@ TEST(LinearAlgebra, ColumnMajorCallersGetTheirOrderBack) {
   EXPECT_EQ(Values(r, r + 4), (Values{4, 10, 2, 4}));
 }
 
+// The fit takes its design matrix as it lies, row-major, whatever the
+// element order says; the order is the same after the fit as before it.
+TEST(LinearAlgebra, TheFitReadsItsDesignMatrixRowMajorUnderEveryElementOrder) {
+  // y = 1 + 2x at x = 0, 1, 2, 3: rows (1, x).
+  double a[8] = {1, 0, 1, 1, 1, 2, 1, 3};
+  double y[4] = {1, 3, 5, 7};
+  for (const int order : {0, 1}) {
+    ASSERT_EQ(aElemOrderSet(order), -1);
+    double coeff[2] = {-7, -7};
+    EXPECT_EQ(aCalcVectCoeff(a, 4, 2, y, coeff), -1) << "order " << order;
+    EXPECT_NEAR(coeff[0], 1, 1e-12) << "order " << order;
+    EXPECT_NEAR(coeff[1], 2, 1e-12) << "order " << order;
+    EXPECT_EQ(aElemOrderGet(), order);
+    // A copy after the fit is reordered for a column-major caller again.
+    const double src[4] = {1, 2, 3, 4};
+    double dst[4] = {};
+    aCopyArray(src, dst, 2, 2);
+    EXPECT_EQ(Values(dst, dst + 4), order == 1 ? (Values{1, 3, 2, 4}) : (Values{1, 2, 3, 4}));
+  }
+  aElemOrderSet(0);
+}
+
 }  // namespace
 }  // namespace tarnix_test

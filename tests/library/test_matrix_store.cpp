@@ -38,6 +38,31 @@ TEST_F(Store, NamesAreFoundInAnyCaseAndWithBlanks) {
   EXPECT_EQ(cols, 7);
 }
 
+// The position SetMatrix returns is where the entry stands when the call
+// returns, whether the dimensions change or not, also after an entry before
+// it has gone.
+TEST_F(Store, RegistrationReturnsTheCurrentPositionAfterEarlierEntriesWent) {
+  double x[4] = {1, 2, 3, 4}, y[4] = {5, 6, 7, 8}, wide[6] = {0};
+  ASSERT_EQ(SetMatrix("[mX]", x, 2, 2, 0), 0);
+  double handle = 0;
+  ASSERT_EQ(e_eval("[mX]*2", &handle, 0), 1);  // its result is kept at position 1
+  ASSERT_EQ(SetMatrix("[mY]", y, 2, 2, 0), 2);
+  ASSERT_EQ(e_eval("[mX]*3", &handle, 0), 1);  // the earlier result goes: [mY] moves to 1
+  ASSERT_EQ(FindMatrix("[mY]", 34, nullptr, nullptr), 1);
+
+  struct Case {
+    const char* what;
+    double* matr;
+    int rows;
+    int cols;
+  };
+  for (const Case& c : {Case{"same dimensions", y, 2, 2}, Case{"other dimensions", wide, 2, 3},
+                        Case{"back to the first dimensions", y, 2, 2}}) {
+    EXPECT_EQ(SetMatrix("[mY]", c.matr, c.rows, c.cols, 0), 1) << c.what;
+    EXPECT_EQ(FindMatrix("[mY]", 34, nullptr, nullptr), 1) << c.what;
+  }
+}
+
 TEST_F(Store, RegistrationReturnsPositionOrHandle) {
   double a[2] = {1, 2}, b[2] = {3, 4}, c[6] = {0};
   EXPECT_EQ(SetMatrix("[vA]", a, 2, 1, 0), 0);
