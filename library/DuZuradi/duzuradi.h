@@ -55,6 +55,10 @@ inline bool ReportsWanted() { return (gs.MsgMode & kMsgReports) != 0; }
 // returns true when this failure is the first one (and so is reported).
 bool Fail(int16_t code);
 
+// e_tok as text: "num", "hex", "const", "matrix", "id", "" at the end, else
+// the token's own spelling (reserved words, operators, punctuation).
+std::string_view e_tok();
+
 // The five lines that tell where the parser stands.
 std::string ErrorDump();
 
@@ -179,6 +183,37 @@ double NumberOrFail(double value, std::string_view step);
 // Fails the evaluation with -13 when kind says the value is a matrix's
 // handle where a number is needed; where names the operation. Gives value back.
 double NumberOperand(double value, uint8_t kind, std::string_view where);
+
+// ---- Matrices as the evaluator sees them ---------------------------------------
+
+// The matrix engine lies above the expression engine: it registers its steps
+// here when it is loaded (matrix/store.cpp), and the evaluator reaches
+// matrices only through them. Without a matrix engine every matrix operand
+// fails with -17 and a reset has no matrices to clear. A matrix's value in
+// an expression is its handle, with kind 1.
+struct MatrixSteps {
+  // A matrix named in an expression, as a fresh internal copy.
+  double (*load_operand)(std::string_view name, char suffix, uint8_t& kind);
+  // "+" and "-"; "^", "*" and "/"; det, trace, syst and vcoeff.
+  double (*sum_subt)(char op, double left, double right, uint8_t& left_kind, uint8_t right_kind);
+  double (*div_mult)(char op, double left, double right, uint8_t& left_kind, uint8_t right_kind);
+  double (*function)(std::string_view name, double a1, double a2, double a3, uint8_t& kind,
+                     uint8_t kind2, uint8_t kind3);
+  // de_eval's matrix result registered for the caller.
+  void (*publish_result)(double handle);
+  // Where the store stands, and the internal matrices made since dropped.
+  uint64_t (*evaluation_mark)();
+  void (*drop_temporaries)(uint64_t mark);
+  // 0 empties the store; a handle drops every internal matrix but that one.
+  int32_t (*clear)(int32_t handle);
+  // The elements of a handle's matrix, nullptr for an unknown handle.
+  const double* (*elements)(int32_t handle, int32_t* rows, int32_t* cols);
+  // Matrices stored under a name (they count against the entry limit).
+  std::size_t (*named_count)();
+};
+
+void AttachMatrices(const MatrixSteps* steps);
+const MatrixSteps& Matrices();
 
 // ---- Variables and user functions --------------------------------------------
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "../matrix/matrix.h"
 #include "duzuradi.h"
 #include "parser.h"
 
@@ -21,7 +20,7 @@ void CheckFinite(double value, uint8_t kind, std::string_view procedure) {
   if (kind == 1) {
     int32_t rows = 0;
     int32_t cols = 0;
-    const double* m = matrix::GetMatrixPtr(HandleOf(value), &rows, &cols);
+    const double* m = Matrices().elements(HandleOf(value), &rows, &cols);
     const std::size_t n = m != nullptr ? static_cast<std::size_t>(rows) * cols : 0;
     for (std::size_t i = 0; i < n; ++i) {
       if (!std::isfinite(m[i])) {
@@ -93,31 +92,31 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
 }  // namespace
 
 int32_t Eval(std::string_view expr, double* result, int32_t check) {
-  const uint64_t mark = matrix::EvaluationMark();
+  const uint64_t mark = Matrices().evaluation_mark();
   double value = 0.0;
   uint8_t kind = 0;
   if (!Evaluate(expr, check, Entry::EEval, value, kind)) return gs.e_error;
   if (result != nullptr) *result = value;
   if (gs.e_error == kNoError && kind == 1) {
-    matrix::ClearMatrixList(HandleOf(value));
+    Matrices().clear(HandleOf(value));
     return 1;
   }
   // A scalar result or a failure needs none of the matrices made meanwhile.
-  matrix::DropTemporaries(mark);
+  Matrices().drop_temporaries(mark);
   return gs.e_error == kNoError ? 0 : gs.e_error;
 }
 
 double DEval(std::string_view expr, int32_t check) {
-  const uint64_t mark = matrix::EvaluationMark();
+  const uint64_t mark = Matrices().evaluation_mark();
   double value = 0.0;
   uint8_t kind = 0;
   Evaluate(expr, check, Entry::DeEval, value, kind);
   if (gs.e_error == kNoError && kind == 1) {
-    matrix::ClearMatrixList(HandleOf(value));
-    matrix::PublishResult(value);
+    Matrices().clear(HandleOf(value));
+    Matrices().publish_result(value);
     return value;
   }
-  matrix::DropTemporaries(mark);
+  Matrices().drop_temporaries(mark);
   return gs.e_error == kNoError ? value : gs.e_error;
 }
 

@@ -2,7 +2,6 @@
 // limits on the matrix memory and the number of entries a call may take.
 #include <limits>
 
-#include "../matrix/matrix.h"
 #include "duzuradi.h"
 
 namespace tarnix {
@@ -38,7 +37,7 @@ void ChargeMatrix(std::size_t bytes) {
 
 std::size_t EntriesRoom() {
   if (gs.entry_limit == 0) return std::numeric_limits<std::size_t>::max();
-  const std::size_t used = gs.VarList.Names() + gs.FunctList.Names() + matrix::SizeOfStore().named;
+  const std::size_t used = gs.VarList.Names() + gs.FunctList.Names() + Matrices().named_count();
   const auto limit = static_cast<std::size_t>(gs.entry_limit);
   return used >= limit ? 0 : limit - used;
 }

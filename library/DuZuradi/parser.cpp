@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../matrix/matrix.h"
 #include "duzuradi.h"
 #include "parser.h"
 
@@ -93,11 +92,11 @@ double Combine(Tok op, double left, uint8_t& left_kind, double right, uint8_t ri
     case Tok::Star:
     case Tok::Slash:
       if (left_kind == 0 && right_kind == 0) return ScalarArith(OperatorChar(op), left, right);
-      return matrix::CalcMatrixDivMult(OperatorChar(op), left, right, left_kind, right_kind);
+      return Matrices().div_mult(OperatorChar(op), left, right, left_kind, right_kind);
     case Tok::Plus:
     case Tok::Minus:
       if (left_kind == 0 && right_kind == 0) return ScalarArith(OperatorChar(op), left, right);
-      return matrix::CalcMatrixSumSubt(OperatorChar(op), left, right, left_kind, right_kind);
+      return Matrices().sum_subt(OperatorChar(op), left, right, left_kind, right_kind);
     default: break;
   }
   // The rest take numbers and give a number.
@@ -199,7 +198,7 @@ double MatrixFunctionCall(uint8_t& kind) {
   }
   Tick();
   const double value =
-      matrix::CalcMatrFunct(word, first, second, third, kind, second_kind, third_kind);
+      Matrices().function(word, first, second, third, kind, second_kind, third_kind);
   e_match(Tok::RParen);
   return value;
 }
@@ -216,7 +215,7 @@ bool Primary(double& value, uint8_t& kind) {
       e_nxt();
       return true;
     case Tok::Matrix:
-      value = matrix::LoadOperand(gs.e_spelling, gs.MatrixSuffix, kind);
+      value = Matrices().load_operand(gs.e_spelling, gs.MatrixSuffix, kind);
       if (gs.e_error != kNoError) {
         value = gs.e_error;
         return false;
@@ -228,7 +227,7 @@ bool Primary(double& value, uint8_t& kind) {
       e_nxt();
       const double operand = e_prs(kSignOperandLevel, kind);
       Tick();
-      value = kind == 0 ? -operand : matrix::CalcMatrixDivMult('*', operand, -1.0, kind, 0);
+      value = kind == 0 ? -operand : Matrices().div_mult('*', operand, -1.0, kind, 0);
       return true;
     }
     case Tok::Plus:

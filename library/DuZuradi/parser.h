@@ -9,9 +9,6 @@
 
 namespace tarnix {
 
-// e_tok as text: "num", "hex", "const", "matrix", "id", "" at the end, else
-// the token's own spelling (reserved words, operators, punctuation).
-std::string_view e_tok();
 // The text not yet scanned.
 inline std::string_view e_input() { return std::string_view(gs.gExpr).substr(gs.e_pos); }
 

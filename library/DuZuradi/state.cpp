@@ -3,7 +3,6 @@
 #include <chrono>
 #include <random>
 
-#include "../matrix/matrix.h"
 #include "duzuradi.h"
 
 namespace tarnix {
@@ -41,7 +40,7 @@ int32_t ShowMsgs(int32_t level) {
 int32_t ReSetDuZuradi() {
   ClearVarFuncList("vars");
   ClearVarFuncList("");
-  matrix::ClearMatrixList(0);
+  Matrices().clear(0);
   gs.ResultType = -1;
   gs.MsgMode = 0;
   return 0;

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "../DuZuradi/duzuradi.h"
-#include "../DuZuradi/parser.h"
 #include "linalg.h"
 #include "matrix.h"
 #include "store.h"

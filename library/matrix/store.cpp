@@ -397,6 +397,20 @@ const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
   return e->Matr->data;
 }
 
+namespace {
+
+std::size_t NamedCount() { return store.named; }
+
+// The steps the evaluator reaches matrices through, registered as the store
+// is loaded: the evaluator lies below the matrix engine and includes none
+// of it.
+constexpr MatrixSteps kSteps{
+    &LoadOperand,    &CalcMatrixSumSubt, &CalcMatrixDivMult, &CalcMatrFunct, &PublishResult,
+    &EvaluationMark, &DropTemporaries,   &ClearMatrixList,   &GetMatrixPtr,  &NamedCount};
+[[maybe_unused]] const bool kAttached = (AttachMatrices(&kSteps), true);
+
+}  // namespace
+
 StoreSize SizeOfStore() { return {store.arrList.size(), store.live_handles.size(), store.named}; }
 
 uint64_t EvaluationMark() { return store.next_serial; }
