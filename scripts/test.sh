@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: first a normal build, then the same
-# unit tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the
-# fuzz target over its kept corpus (every input that once found a fault).
+# Builds everything and runs every test: first a normal build, then the
+# library alone as built without Qt and libcurl, then the same unit tests
+# under AddressSanitizer + UndefinedBehaviorSanitizer, then the fuzz target
+# over its kept corpus (every input that once found a fault).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,12 @@ echo "== normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== library alone (-DTARNIX_LIBRARY_ONLY=ON, as if Qt and libcurl were absent)"
+cmake -S . -B build-library-only -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIX_LIBRARY_ONLY=ON \
+  -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_CURL=ON >/dev/null
+cmake --build build-library-only -j"$jobs"
+ctest --test-dir build-library-only --output-on-failure -j"$jobs"
 
 echo "== sanitizer build (ASan + UBSan)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIX_SANITIZE=ON \
