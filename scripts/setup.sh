@@ -9,7 +9,7 @@ packages=(
   libbenchmark-dev        # bench/
   libmuparser-dev         # the benchmarks' peers: expressions
   libeigen3-dev           # and matrices
-  clang libclang-rt-14-dev  # the libFuzzer target
+  clang libclang-rt-dev   # the libFuzzer target (the runtime of the default clang)
   locales                 # the comma-decimal locale of the locale test
   libcurl4-openssl-dev    # the server's public-address lookup
   qt6-base-dev            # the windows of both programs, Qt Test
