@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and builds a C program against it
 # with pkg-config, as a user of the library would.
+# Usage: install_test.sh BUILD_DIR LIBDIR, LIBDIR being CMAKE_INSTALL_LIBDIR
+# (relative to the prefix, as GNUInstallDirs gives it: lib, lib64,
+# lib/<multiarch triplet>).
 set -euo pipefail
 build_dir=$1
+case "$2" in
+  /*) echo "LIBDIR must be relative to the prefix, not $2"; exit 1 ;;
+esac
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -19,7 +25,9 @@ int main(void) {
   return 0;
 }
 C
-export PKG_CONFIG_PATH="$scratch/prefix/lib/pkgconfig:$scratch/prefix/lib/x86_64-linux-gnu/pkgconfig"
+libdir="$scratch/prefix/$2"
+[ -f "$libdir/pkgconfig/tarnix.pc" ] || { echo "no tarnix.pc in $libdir/pkgconfig"; exit 1; }
+export PKG_CONFIG_PATH="$libdir/pkgconfig"
 cc -Wall -Werror "$scratch/demo.c" $(pkg-config --cflags --libs tarnix) -o "$scratch/demo"
 out=$(LD_LIBRARY_PATH="$(pkg-config --variable=libdir tarnix)" "$scratch/demo")
 [ "$out" = "20 Division by zero (eval)" ] || { echo "unexpected output: $out"; exit 1; }
