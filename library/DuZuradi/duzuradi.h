@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../core/errors.h"
+#include "../core/value.h"
 #include "state.h"
 
 namespace tarnix {
@@ -180,9 +181,9 @@ double DivisionByZero(double left);
 // as sqr(-1), or inf - inf): comparisons would otherwise turn it into a
 // plausible 0. step names the operation for the report. Gives value back.
 double NumberOrFail(double value, std::string_view step);
-// Fails the evaluation with -13 when kind says the value is a matrix's
-// handle where a number is needed; where names the operation. Gives value back.
-double NumberOperand(double value, uint8_t kind, std::string_view where);
+// Fails the evaluation with -13 when the value is a matrix's handle where a
+// number is needed; where names the operation. Gives the number back.
+double NumberOperand(Value value, std::string_view where);
 
 // ---- Matrices as the evaluator sees them ---------------------------------------
 
@@ -190,15 +191,15 @@ double NumberOperand(double value, uint8_t kind, std::string_view where);
 // here when it is loaded (matrix/store.cpp), and the evaluator reaches
 // matrices only through them. Without a matrix engine every matrix operand
 // fails with -17 and a reset has no matrices to clear. A matrix's value in
-// an expression is its handle, with kind 1.
+// an expression is its handle, of kind Matrix. A step that fails gives its
+// left operand (a function: the number 0) back unchanged.
 struct MatrixSteps {
   // A matrix named in an expression, as a fresh internal copy.
-  double (*load_operand)(std::string_view name, char suffix, uint8_t& kind);
+  Value (*load_operand)(std::string_view name, char suffix);
   // "+" and "-"; "^", "*" and "/"; det, trace, syst and vcoeff.
-  double (*sum_subt)(char op, double left, double right, uint8_t& left_kind, uint8_t right_kind);
-  double (*div_mult)(char op, double left, double right, uint8_t& left_kind, uint8_t right_kind);
-  double (*function)(std::string_view name, double a1, double a2, double a3, uint8_t& kind,
-                     uint8_t kind2, uint8_t kind3);
+  Value (*sum_subt)(char op, Value left, Value right);
+  Value (*div_mult)(char op, Value left, Value right);
+  Value (*function)(std::string_view name, Value a1, Value a2, Value a3);
   // de_eval's matrix result registered for the caller.
   void (*publish_result)(double handle);
   // Where the store stands, and the internal matrices made since dropped.

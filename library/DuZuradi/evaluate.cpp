@@ -16,8 +16,9 @@ int32_t HandleOf(double value) { return TruncToInt32(std::nearbyint(value)); }
 
 // A result that is no finite number is never a success: an infinity
 // (both signs, in any element of a matrix) fails with -9, no number with -8.
-void CheckFinite(double value, uint8_t kind, std::string_view procedure) {
-  if (kind == 1) {
+void CheckFinite(Value result, std::string_view procedure) {
+  double value = result.number;
+  if (IsMatrix(result)) {
     int32_t rows = 0;
     int32_t cols = 0;
     const double* m = Matrices().elements(HandleOf(value), &rows, &cols);
@@ -59,7 +60,7 @@ class ParseScope {
 // The steps e_eval and de_eval share: the ambiguity check, commas as
 // decimal points, user functions pasted in, one parse from level 1.
 // Returns false when the text never reached the parser (nothing to write).
-bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, uint8_t& kind) {
+bool Evaluate(std::string_view expr, int32_t check, Entry entry, Value& result) {
   gs.e_error = kNoError;
   if (check != 0 && CheckFunctions() != 0) {
     gs.e_error = kErrAmbiguous;
@@ -78,14 +79,13 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
     // them so too, so that its temporaries do not outlive it.
     const ParseScope scope;
     StartScan(text);
-    kind = 0;
-    value = e_prs(1, kind);
-    gs.ResultType = static_cast<int8_t>(kind);
+    result = e_prs(1);
+    gs.ResultType = static_cast<int8_t>(result.kind);
   }
 
   const std::string_view procedure = entry == Entry::EEval ? "e_eval" : "de_eval";
   if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) ReportWithDump(procedure, SyntaxErrorLine());
-  if (gs.e_error == kNoError) CheckFinite(value, kind, procedure);
+  if (gs.e_error == kNoError) CheckFinite(result, procedure);
   return true;
 }
 
@@ -93,12 +93,11 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, double& value, 
 
 int32_t Eval(std::string_view expr, double* result, int32_t check) {
   const uint64_t mark = Matrices().evaluation_mark();
-  double value = 0.0;
-  uint8_t kind = 0;
-  if (!Evaluate(expr, check, Entry::EEval, value, kind)) return gs.e_error;
-  if (result != nullptr) *result = value;
-  if (gs.e_error == kNoError && kind == 1) {
-    Matrices().clear(HandleOf(value));
+  Value value;
+  if (!Evaluate(expr, check, Entry::EEval, value)) return gs.e_error;
+  if (result != nullptr) *result = value.number;
+  if (gs.e_error == kNoError && IsMatrix(value)) {
+    Matrices().clear(HandleOf(value.number));
     return 1;
   }
   // A scalar result or a failure needs none of the matrices made meanwhile.
@@ -108,16 +107,15 @@ int32_t Eval(std::string_view expr, double* result, int32_t check) {
 
 double DEval(std::string_view expr, int32_t check) {
   const uint64_t mark = Matrices().evaluation_mark();
-  double value = 0.0;
-  uint8_t kind = 0;
-  Evaluate(expr, check, Entry::DeEval, value, kind);
-  if (gs.e_error == kNoError && kind == 1) {
-    Matrices().clear(HandleOf(value));
-    Matrices().publish_result(value);
-    return value;
+  Value value;
+  Evaluate(expr, check, Entry::DeEval, value);
+  if (gs.e_error == kNoError && IsMatrix(value)) {
+    Matrices().clear(HandleOf(value.number));
+    Matrices().publish_result(value.number);
+    return value.number;
   }
   Matrices().drop_temporaries(mark);
-  return gs.e_error == kNoError ? value : gs.e_error;
+  return gs.e_error == kNoError ? value.number : gs.e_error;
 }
 
 int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,

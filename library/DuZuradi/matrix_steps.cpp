@@ -5,23 +5,22 @@
 namespace tarnix {
 namespace {
 
-double NoOperand(std::string_view name, char /*suffix*/, uint8_t& /*kind*/) {
+Value NoOperand(std::string_view name, char /*suffix*/) {
   if (Fail(kErrMatrixNotFound)) {
     ReportWithDump("e_prs", "Matrix not found, token = '" + std::string(name) + "'");
   }
-  return gs.e_error;
+  return Number(gs.e_error);
 }
 
-// Without matrices no operand has kind 1: only scalar operands arrive here.
-double NoArith(char op, double left, double right, uint8_t& /*left_kind*/, uint8_t /*right*/) {
-  return ScalarArith(op, left, right);
+// Without matrices no operand is a matrix: only numbers arrive here, and the
+// left operand's kind stays.
+Value NoArith(char op, Value left, Value right) {
+  return {ScalarArith(op, left.number, right.number), left.kind};
 }
 
-double NoFunction(std::string_view /*name*/, double /*a1*/, double /*a2*/, double /*a3*/,
-                  uint8_t& kind, uint8_t /*kind2*/, uint8_t /*kind3*/) {
+Value NoFunction(std::string_view /*name*/, Value /*a1*/, Value /*a2*/, Value /*a3*/) {
   Fail(kErrMatrixNotFound);
-  kind = 0;
-  return 0.0;
+  return Number(0.0);
 }
 
 void NoPublish(double /*handle*/) {}

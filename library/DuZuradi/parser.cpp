@@ -86,23 +86,7 @@ char OperatorChar(Tok op) {
   }
 }
 
-double Combine(Tok op, double left, uint8_t& left_kind, double right, uint8_t right_kind) {
-  switch (op) {
-    case Tok::Caret:
-    case Tok::Star:
-    case Tok::Slash:
-      if (left_kind == 0 && right_kind == 0) return ScalarArith(OperatorChar(op), left, right);
-      return Matrices().div_mult(OperatorChar(op), left, right, left_kind, right_kind);
-    case Tok::Plus:
-    case Tok::Minus:
-      if (left_kind == 0 && right_kind == 0) return ScalarArith(OperatorChar(op), left, right);
-      return Matrices().sum_subt(OperatorChar(op), left, right, left_kind, right_kind);
-    default: break;
-  }
-  // The rest take numbers and give a number.
-  NumberOperand(left, left_kind, "a comparison or word operator");
-  NumberOperand(right, right_kind, "a comparison or word operator");
-  left_kind = 0;
+double CombineNumbers(Tok op, double left, double right) {
   switch (op) {
     case Tok::Backslash: return IntegerQuotient(left, right);
     case Tok::Mod: return Modulo(left, right);
@@ -117,6 +101,26 @@ double Combine(Tok op, double left, uint8_t& left_kind, double right, uint8_t ri
     case Tok::Xor: return ((left != 0) != (right != 0)) ? 1.0 : 0.0;
     default: return left;
   }
+}
+
+Value Combine(Tok op, Value left, Value right) {
+  const bool numbers = !IsMatrix(left) && !IsMatrix(right);
+  switch (op) {
+    case Tok::Caret:
+    case Tok::Star:
+    case Tok::Slash:
+      if (numbers) return Number(ScalarArith(OperatorChar(op), left.number, right.number));
+      return Matrices().div_mult(OperatorChar(op), left, right);
+    case Tok::Plus:
+    case Tok::Minus:
+      if (numbers) return Number(ScalarArith(OperatorChar(op), left.number, right.number));
+      return Matrices().sum_subt(OperatorChar(op), left, right);
+    default: break;
+  }
+  // The rest take numbers and give a number.
+  NumberOperand(left, "a comparison or word operator");
+  NumberOperand(right, "a comparison or word operator");
+  return Number(CombineNumbers(op, left.number, right.number));
 }
 
 std::string DepthPrefix() {
@@ -155,9 +159,7 @@ double FunctionCall() {
   const std::string name(gs.e_spelling);
   e_nxt();
   e_match(Tok::LParen);
-  uint8_t kind = 0;
-  const double argument = e_prs(1, kind);
-  NumberOperand(argument, kind, name);
+  const double argument = NumberOperand(e_prs(1), name);
   e_match(Tok::RParen);
   Tick();
   return e_function(name, argument);
@@ -175,30 +177,29 @@ double StatisticsCall() {
 
 // det "(" M ")" | trace "(" M ")" | syst "(" X sep Y ")" | vcoeff "(" X sep Y sep n ")"
 // The separators are skipped whatever they are.
-double MatrixFunctionCall(uint8_t& kind) {
+// A numeric last parameter that is a matrix ends the call with the first
+// operand's kind and the number 0.
+Value MatrixFunctionCall() {
   const std::string word(gs.e_spelling);
   e_nxt();
   e_match(Tok::LParen);
-  const double first = e_prs(1, kind);
-  uint8_t second_kind = 0;
-  uint8_t third_kind = 0;
-  double second = 0.0;
-  double third = 0.0;
+  const Value first = e_prs(1);
+  Value second;
+  Value third;
   if (word == "syst" || word == "vcoeff") {
     e_nxt();
-    second = e_prs(1, second_kind);
+    second = e_prs(1);
   }
   if (word == "vcoeff") {
     e_nxt();
-    third = e_prs(1, third_kind);
-    if (third_kind != 0) {
+    third = e_prs(1);
+    if (IsMatrix(third)) {
       if (Fail(kErrInvalidParameter)) ReportWithDump("e_prs", "Last parameter must be numeric.");
-      return 0.0;
+      return {0.0, first.kind};
     }
   }
   Tick();
-  const double value =
-      Matrices().function(word, first, second, third, kind, second_kind, third_kind);
+  const Value value = Matrices().function(word, first, second, third);
   e_match(Tok::RParen);
   return value;
 }
@@ -206,63 +207,57 @@ double MatrixFunctionCall(uint8_t& kind) {
 // primary -> num | hex | const | matrix | "(" expr ")" | ("-" | "+") expr(11)
 //          | "not" expr(6) | id "(" expr ")" | stat "(" args ")" | matfunc "(" args ")"
 // Returns false when a matrix operand failed: e_prs then returns at once.
-bool Primary(double& value, uint8_t& kind) {
+bool Primary(Value& value) {
   switch (gs.tok) {
     case Tok::Num:
     case Tok::Hex:
-      value = gs.tok_value;
-      kind = 0;
+      value = Number(gs.tok_value);
       e_nxt();
       return true;
     case Tok::Matrix:
-      value = Matrices().load_operand(gs.e_spelling, gs.MatrixSuffix, kind);
+      value = Matrices().load_operand(gs.e_spelling, gs.MatrixSuffix);
       if (gs.e_error != kNoError) {
-        value = gs.e_error;
+        value.number = gs.e_error;
         return false;
       }
-      kind = 1;
+      value.kind = Kind::Matrix;
       e_nxt();
       return true;
     case Tok::Minus: {
       e_nxt();
-      const double operand = e_prs(kSignOperandLevel, kind);
+      const Value operand = e_prs(kSignOperandLevel);
       Tick();
-      value = kind == 0 ? -operand : Matrices().div_mult('*', operand, -1.0, kind, 0);
+      value = IsMatrix(operand) ? Matrices().div_mult('*', operand, Number(-1.0))
+                                : Number(-operand.number);
       return true;
     }
     case Tok::Plus:
       e_nxt();
-      value = e_prs(kSignOperandLevel, kind);
+      value = e_prs(kSignOperandLevel);
       return true;
     case Tok::LParen:
       e_nxt();
-      value = e_prs(1, kind);
+      value = e_prs(1);
       e_match(Tok::RParen);
       return true;
-    case Tok::Id:
-      value = FunctionCall();
-      kind = 0;
-      return true;
-    case Tok::StatWord:
-      value = StatisticsCall();
-      kind = 0;
-      return true;
-    case Tok::MatFunc: value = MatrixFunctionCall(kind); return true;
+    case Tok::Id: value = Number(FunctionCall()); return true;
+    case Tok::StatWord: value = Number(StatisticsCall()); return true;
+    case Tok::MatFunc: value = MatrixFunctionCall(); return true;
     case Tok::Const:
-      value = e_function(gs.e_spelling, 0.0);
-      kind = 0;
+      value = Number(e_function(gs.e_spelling, 0.0));
       e_nxt();
       return true;
-    case Tok::Not:
+    case Tok::Not: {
       e_nxt();
-      value = Complement(e_prs(kNotOperandLevel, kind));
+      const Value operand = e_prs(kNotOperandLevel);
+      const double complement = Complement(operand.number);
       Tick();
-      NumberOperand(value, kind, "not");
-      kind = 0;
+      value = Number(NumberOperand({complement, operand.kind}, "not"));
       return true;
+    }
     default:
       SyntaxError();
-      value = 0.0;
+      value.number = 0.0;
       return true;
   }
 }
@@ -299,13 +294,13 @@ double NumberOrFail(double value, std::string_view step) {
 
 // A matrix's value is its handle: a comparison, word operator, function or
 // statistic computed from it would look like a number and mean nothing.
-double NumberOperand(double value, uint8_t kind, std::string_view where) {
-  if (kind == 1 && Fail(kErrConditionNotFound)) {
+double NumberOperand(Value value, std::string_view where) {
+  if (IsMatrix(value) && Fail(kErrConditionNotFound)) {
     std::string line = "A matrix cannot be an operand of ";
     line += where;
     ReportWithDump("e_prs", line);
   }
-  return value;
+  return value.number;
 }
 
 double ScalarArith(char op, double left, double right) {
@@ -321,32 +316,29 @@ double ScalarArith(char op, double left, double right) {
 }
 
 // expr(level) -> primary { binop(prec >= level) expr(prec + 1) }
-double e_prs(int32_t level, uint8_t& kind_io) {
-  uint8_t kind = kind_io;
+Value e_prs(int32_t level) {
   if (gs.depth >= kMaxDepth) {
     TooDeep();
-    return 0.0;
+    return {};
   }
   ++gs.depth;
   if (TraceReachesLog()) TraceEnter();
 
-  double value = 0.0;
-  if (Primary(value, kind)) {
+  Value value;
+  if (Primary(value)) {
     while (gs.e_error == kNoError) {
       const Tok op = gs.tok;
       const int32_t precedence = kPrecedence[static_cast<std::size_t>(op)];
       if (precedence == 0 || precedence < level) break;
       e_nxt();
-      uint8_t right_kind = 0;
-      const double right = e_prs(precedence + 1, right_kind);
+      const Value right = e_prs(precedence + 1);
       Tick();
-      value = Combine(op, value, kind, right, right_kind);
+      value = Combine(op, value, right);
     }
-    if (TraceReachesLog()) TraceExit(value);
+    if (TraceReachesLog()) TraceExit(value.number);
   }
 
   --gs.depth;
-  kind_io = kind;
   return value;
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "state.h"
+#include "duzuradi.h"
 
 namespace tarnix {
 
@@ -21,7 +21,7 @@ int32_t e_nxt();
 void StartScan(std::string_view text);
 
 // Parses and evaluates one expression at level from the current token.
-double e_prs(int32_t level, uint8_t& kind);
+Value e_prs(int32_t level);
 // Requires the current token (the class of "(", ")" or ";"), then advances.
 int32_t e_match(Tok expected);
 

@@ -93,12 +93,9 @@ constexpr std::array<Statistic, 12> kStatistics{{
 double e_stats(std::string_view name) {
   Values values;
   values.reserve(12);
-  // One argument: kind is read only after e_prs has set it.
   auto argument = [name] {
     Tick();
-    uint8_t kind = 0;
-    const double value = e_prs(1, kind);
-    return NumberOperand(value, kind, name);
+    return NumberOperand(e_prs(1), name);
   };
   values.push_back(argument());
   while (gs.tok == Tok::Semicolon) {

@@ -31,12 +31,11 @@ void Fails(int16_t code, std::string_view head, std::string_view debug) {
   Report(report);
 }
 
-// The result of a step: entry e, kind matrix, its dimensions noted.
-double Result(const MatrixEntry& e, uint8_t& kind) {
-  kind = 1;
+// The result of a step: entry e as a matrix value, its dimensions noted.
+Value Result(const MatrixEntry& e) {
   gs.MatrResultRows = e.rows;
   gs.MatrResultCols = e.cols;
-  return e.Matr->handle;
+  return MatrixValue(e.Matr->handle);
 }
 
 double* Data(MatrixEntry& e) { return e.Matr->data; }
@@ -53,11 +52,11 @@ std::string ValueText(double value) {
 
 // The entry a matrix operand stands for. A scalar, or a handle no matrix
 // has, fails with -17: no step touches storage it was not given.
-MatrixEntry* Operand(double value, uint8_t kind, std::string_view procedure) {
+MatrixEntry* Operand(double value, Kind kind, std::string_view procedure) {
   // In trace mode the look-up reports itself, as every FindMatrix does.
   if ((gs.MsgMode & kMsgStoreTrace) != 0)
     FindMatrix(ValueText(value), kFindByHandle | kFindHandle, nullptr, nullptr);
-  MatrixEntry* e = kind == 1 ? FindByHandle(HandleOf(value)) : nullptr;
+  MatrixEntry* e = kind == Kind::Matrix ? FindByHandle(HandleOf(value)) : nullptr;
   if (e == nullptr) {
     Fails(kErrMatrixNotFound, std::string(procedure) + ", nr. 11g\r\nMatrix not found.",
           "   MatrName = " + ValueText(value));
@@ -65,9 +64,10 @@ MatrixEntry* Operand(double value, uint8_t kind, std::string_view procedure) {
   return e;
 }
 
-void ConditionsNotFound(std::string_view id, uint8_t left_kind, uint8_t right_kind) {
+void ConditionsNotFound(std::string_view id, Kind left_kind, Kind right_kind) {
   Fails(kErrConditionNotFound, std::string(id) + "\r\nConditions not found.",
-        "   nnTp = " + std::to_string(left_kind) + "\r\n   n2Tp = " + std::to_string(right_kind));
+        "   nnTp = " + std::to_string(KindNumber(left_kind)) +
+            "\r\n   n2Tp = " + std::to_string(KindNumber(right_kind)));
 }
 
 std::string TokenLine() {
@@ -113,8 +113,8 @@ Work Identity(int32_t n) {
   return id;
 }
 
-double MatrixPower(double left, double exponent, uint8_t& left_kind) {
-  MatrixEntry* m = Operand(left, 1, "Procedure: CalcMatrixDivMult");
+Value MatrixPower(Value left, double exponent) {
+  MatrixEntry* m = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
   if (m == nullptr) return left;
   if (exponent - std::trunc(exponent) != 0.0 || std::fabs(exponent) > 2147483647.0) {
     Fails(kErrNotInteger,
@@ -123,7 +123,7 @@ double MatrixPower(double left, double exponent, uint8_t& left_kind) {
           "   Exp = " + Fixed10(exponent));
     return left;
   }
-  if (exponent == 1.0) return Result(*m, left_kind);
+  if (exponent == 1.0) return Result(*m);
   if (m->rows != m->cols) {
     Fails(kMatNotSquare,
           "Procedure: CalcMatrixDivMult, nr. 12g\r\nMatrix not squared (es. [mA]^n).",
@@ -148,17 +148,18 @@ double MatrixPower(double left, double exponent, uint8_t& left_kind) {
   } else if (exponent > 1.0) {
     Store(*m, Power(*m, static_cast<int64_t>(exponent)));
   }
-  return Result(*m, left_kind);
+  return Result(*m);
 }
 
-double Scaled(MatrixEntry& m, double factor, uint8_t& left_kind) {
+Value Scaled(MatrixEntry& m, double factor) {
   for (std::size_t k = 0; k < Size(m); ++k) Data(m)[k] *= factor;
-  return Result(m, left_kind);
+  return Result(m);
 }
 
-double MatrixProduct(double left, double right, uint8_t& left_kind) {
-  MatrixEntry* a = Operand(left, 1, "Procedure: CalcMatrixDivMult");
-  MatrixEntry* b = a != nullptr ? Operand(right, 1, "Procedure: CalcMatrixDivMult") : nullptr;
+Value MatrixProduct(Value left, Value right) {
+  MatrixEntry* a = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+  MatrixEntry* b =
+      a != nullptr ? Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult") : nullptr;
   if (b == nullptr) return left;
   if (a->cols != b->rows) {
     Fails(kMatOrdersNotValid,
@@ -171,12 +172,13 @@ double MatrixProduct(double left, double right, uint8_t& left_kind) {
   // A product wider than A gets a block large enough before it is stored.
   Reshape(*a, a->rows, b->cols);
   Store(*a, product);
-  return Result(*a, left_kind);
+  return Result(*a);
 }
 
-double MatrixQuotient(double left, double right, uint8_t& left_kind) {
-  MatrixEntry* a = Operand(left, 1, "Procedure: CalcMatrixDivMult");
-  MatrixEntry* b = a != nullptr ? Operand(right, 1, "Procedure: CalcMatrixDivMult") : nullptr;
+Value MatrixQuotient(Value left, Value right) {
+  MatrixEntry* a = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+  MatrixEntry* b =
+      a != nullptr ? Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult") : nullptr;
   if (b == nullptr) return left;
   Work inverse;
   if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
@@ -194,11 +196,11 @@ double MatrixQuotient(double left, double right, uint8_t& left_kind) {
     return left;
   }
   Store(*a, Product(Data(*a), a->rows, a->cols, inverse.data(), b->cols));
-  return Result(*a, left_kind);
+  return Result(*a);
 }
 
-double ScalarOverMatrix(double left, double right, uint8_t& left_kind) {
-  MatrixEntry* b = Operand(right, 1, "Procedure: CalcMatrixDivMult");
+Value ScalarOverMatrix(Value left, Value right) {
+  MatrixEntry* b = Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
   if (b == nullptr) return left;
   Work inverse;
   if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
@@ -210,9 +212,9 @@ double ScalarOverMatrix(double left, double right, uint8_t& left_kind) {
     }
     return left;
   }
-  for (double& x : inverse) x *= left;
+  for (double& x : inverse) x *= left.number;
   Store(*b, inverse);
-  return Result(*b, left_kind);
+  return Result(*b);
 }
 
 // The operands of syst and vcoeff: the matrix A and the vector b.
@@ -221,11 +223,11 @@ struct System {
   MatrixEntry* vector = nullptr;
 };
 
-bool SystemOf(double a1, double a2, uint8_t kind1, uint8_t kind2, std::string_view dims_id,
-              std::string_view mix_id, std::string_view mix_text, System& s) {
-  MatrixEntry* x = Operand(a1, kind1, "ProcedureCalcMatrFunct");
+bool SystemOf(Value a1, Value a2, std::string_view dims_id, std::string_view mix_id,
+              std::string_view mix_text, System& s) {
+  MatrixEntry* x = Operand(a1.number, a1.kind, "ProcedureCalcMatrFunct");
   if (x == nullptr) return false;
-  MatrixEntry* y = Operand(a2, kind2, "ProcedureCalcMatrFunct");
+  MatrixEntry* y = Operand(a2.number, a2.kind, "ProcedureCalcMatrFunct");
   if (y == nullptr) return false;
   const bool v1 = x->VectorF || x->cols == 1;
   const bool v2 = y->VectorF;
@@ -247,9 +249,8 @@ bool SystemOf(double a1, double a2, uint8_t kind1, uint8_t kind2, std::string_vi
   return true;
 }
 
-double SquareFunction(std::string_view name, double a1, uint8_t& kind) {
-  MatrixEntry* m = Operand(a1, kind, "ProcedureCalcMatrFunct");
-  kind = 0;
+double SquareFunction(std::string_view name, Value a1) {
+  MatrixEntry* m = Operand(a1.number, a1.kind, "ProcedureCalcMatrFunct");
   if (m == nullptr) return 0.0;
   if (m->rows != m->cols) {
     Fails(kMatNotSquare, "ProcedureCalcMatrFunct, nr. 11f\r\nNot squared matrix.",
@@ -266,31 +267,26 @@ double SquareFunction(std::string_view name, double a1, uint8_t& kind) {
   return sum;
 }
 
-double Solve(double a1, double a2, uint8_t& kind, uint8_t kind2) {
+Value Solve(Value a1, Value a2) {
   System s;
-  const uint8_t kind1 = kind;
-  kind = 0;
-  if (!SystemOf(a1, a2, kind1, kind2, "11c", "11b", "Wrong combination of matrix and vector.", s)) {
-    return 0.0;
+  if (!SystemOf(a1, a2, "11c", "11b", "Wrong combination of matrix and vector.", s)) {
+    return Number(0.0);
   }
   const int32_t n = s.matrix->rows;
   Work x;
   if (!Cramer(Data(*s.matrix), n, Data(*s.vector), x)) {
     Fails(kMatSingular, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
-    return 0.0;
+    return Number(0.0);
   }
   Store(*s.vector, x);
-  return Result(*s.vector, kind);
+  return Result(*s.vector);
 }
 
-double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind2) {
+Value Coefficients(Value a1, Value a2, double a3) {
   System s;
-  const uint8_t kind1 = kind;
-  kind = 0;
-  if (!SystemOf(a1, a2, kind1, kind2, "11d", "11e", "Wrong combination of matrix and/or vector.",
-                s)) {
-    return 0.0;
+  if (!SystemOf(a1, a2, "11d", "11e", "Wrong combination of matrix and/or vector.", s)) {
+    return Number(0.0);
   }
   const int32_t count = s.vector->rows * s.vector->cols;
   const int32_t rows = s.matrix->rows;
@@ -299,7 +295,7 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
           "ProcedureCalcMatrFunct, nr. 11d\r\nWrong matrix or vector dimensions.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) +
               "\r\n   r2, c2 = " + Dims(s.vector->rows, s.vector->cols));
-    return 0.0;
+    return Number(0.0);
   }
   const double n = std::trunc(a3);
   // The fit reads the matrix as count x n and writes n coefficients into a
@@ -308,22 +304,22 @@ double Coefficients(double a1, double a2, double a3, uint8_t& kind, uint8_t kind
     Fails(kMatInvalidParameter,
           "ProcedureCalcMatrFunct, nr. 11i\r\nNumber of coefficients out of range.",
           "   n = " + Fixed10(a3) + "\r\n   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
-    return 0.0;
+    return Number(0.0);
   }
   Work coefficients(static_cast<std::size_t>(rows), 0.0);
   if (LeastSquares(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
                    coefficients.data()) != kMatOk) {
     Fails(kMatSingular, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   n = " + Fixed10(a3));
-    return 0.0;
+    return Number(0.0);
   }
   Store(*s.vector, coefficients);
-  return Result(*s.vector, kind);
+  return Result(*s.vector);
 }
 
 }  // namespace
 
-double LoadOperand(std::string_view name, char suffix, uint8_t& kind) {
+Value LoadOperand(std::string_view name, char suffix) {
   int32_t rows = 0;
   int32_t cols = 0;
   const MatrixEntry* source =
@@ -332,7 +328,7 @@ double LoadOperand(std::string_view name, char suffix, uint8_t& kind) {
     if (Fail(kErrMatrixNotFound)) {
       ReportWithDump("e_prs", "Matrix not found, token = '" + std::string(name) + "'");
     }
-    return gs.e_error;
+    return Number(gs.e_error);
   }
   std::shared_ptr<Block> block = NewBlock(int64_t{rows} * cols);
   std::memcpy(block->data, source->Matr->data,
@@ -360,31 +356,34 @@ double LoadOperand(std::string_view name, char suffix, uint8_t& kind) {
   if (code != kMatOk && Fail(static_cast<int16_t>(code))) {
     ReportWithDump("e_prs", "Matrix error, token = '" + std::string(name) + suffix + "'");
   }
-  if (gs.e_error != kNoError) return gs.e_error;
-  return Result(copy, kind);
+  if (gs.e_error != kNoError) return Number(gs.e_error);
+  return Result(copy);
 }
 
-double CalcMatrixSumSubt(char op, double left, double right, uint8_t& left_kind,
-                         uint8_t right_kind) {
+Value CalcMatrixSumSubt(char op, Value left, Value right) {
   if (op != '+' && op != '-') return left;
   const double sign = op == '+' ? 1.0 : -1.0;
-  if (left_kind == 0 && right_kind == 0) return ScalarArith(op, left, right);
+  const Kind left_kind = left.kind;
+  const Kind right_kind = right.kind;
+  if (left_kind == Kind::Number && right_kind == Kind::Number) {
+    return Number(ScalarArith(op, left.number, right.number));
+  }
   constexpr std::string_view kProcedure = "ProcedureCalcMatrixSumSubt";
-  if (left_kind == 1 && right_kind == 0) {
-    MatrixEntry* m = Operand(left, 1, kProcedure);
+  if (left_kind == Kind::Matrix && right_kind == Kind::Number) {
+    MatrixEntry* m = Operand(left.number, Kind::Matrix, kProcedure);
     if (m == nullptr) return left;
-    for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] += sign * right;
-    return Result(*m, left_kind);
+    for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] += sign * right.number;
+    return Result(*m);
   }
-  if (left_kind == 0 && right_kind == 1) {
-    MatrixEntry* m = Operand(right, 1, kProcedure);
+  if (left_kind == Kind::Number && right_kind == Kind::Matrix) {
+    MatrixEntry* m = Operand(right.number, Kind::Matrix, kProcedure);
     if (m == nullptr) return left;
-    for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] = left + sign * Data(*m)[k];
-    return Result(*m, left_kind);
+    for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] = left.number + sign * Data(*m)[k];
+    return Result(*m);
   }
-  if (left_kind == 1 && right_kind == 1) {
-    MatrixEntry* a = Operand(left, 1, kProcedure);
-    MatrixEntry* b = a != nullptr ? Operand(right, 1, kProcedure) : nullptr;
+  if (left_kind == Kind::Matrix && right_kind == Kind::Matrix) {
+    MatrixEntry* a = Operand(left.number, Kind::Matrix, kProcedure);
+    MatrixEntry* b = a != nullptr ? Operand(right.number, Kind::Matrix, kProcedure) : nullptr;
     if (b == nullptr) return left;
     if (a->rows != b->rows || a->cols != b->cols) {
       Fails(kMatOrdersNotEqual, std::string(kProcedure) + ", nr. 11h\r\nOrders not equal.",
@@ -392,57 +391,63 @@ double CalcMatrixSumSubt(char op, double left, double right, uint8_t& left_kind,
       return left;
     }
     for (std::size_t k = 0; k < Size(*a); ++k) Data(*a)[k] += sign * Data(*b)[k];
-    return Result(*a, left_kind);
+    return Result(*a);
   }
   ConditionsNotFound("ProcedureCalcMatrixSumSubt, nr. 11a", left_kind, right_kind);
   return left;
 }
 
-double CalcMatrixDivMult(char op, double left, double right, uint8_t& left_kind,
-                         uint8_t right_kind) {
-  if (left_kind == 0 && right_kind == 0) return ScalarArith(op, left, right);
+Value CalcMatrixDivMult(char op, Value left, Value right) {
+  const Kind left_kind = left.kind;
+  const Kind right_kind = right.kind;
+  if (left_kind == Kind::Number && right_kind == Kind::Number) {
+    return Number(ScalarArith(op, left.number, right.number));
+  }
   switch (op) {
     case '^':
-      if (left_kind == 1 && right_kind == 0) return MatrixPower(left, right, left_kind);
+      if (left_kind == Kind::Matrix && right_kind == Kind::Number)
+        return MatrixPower(left, right.number);
       // A matrix exponent has no meaning here.
       ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
       return left;
     case '*':
-      if (left_kind == 1 && right_kind == 0) {
-        MatrixEntry* m = Operand(left, 1, "Procedure: CalcMatrixDivMult");
-        return m == nullptr ? left : Scaled(*m, right, left_kind);
+      if (left_kind == Kind::Matrix && right_kind == Kind::Number) {
+        MatrixEntry* m = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(*m, right.number);
       }
-      if (left_kind == 0 && right_kind == 1) {
-        MatrixEntry* m = Operand(right, 1, "Procedure: CalcMatrixDivMult");
-        return m == nullptr ? left : Scaled(*m, left, left_kind);
+      if (left_kind == Kind::Number && right_kind == Kind::Matrix) {
+        MatrixEntry* m = Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(*m, left.number);
       }
-      if (left_kind == 1 && right_kind == 1) return MatrixProduct(left, right, left_kind);
+      if (left_kind == Kind::Matrix && right_kind == Kind::Matrix)
+        return MatrixProduct(left, right);
       ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
       return left;
     case '/':
-      if (left_kind == 1 && right_kind == 0) {
-        if (right == 0.0) return DivisionByZero(left);
-        MatrixEntry* m = Operand(left, 1, "Procedure: CalcMatrixDivMult");
-        return m == nullptr ? left : Scaled(*m, 1.0 / right, left_kind);
+      if (left_kind == Kind::Matrix && right_kind == Kind::Number) {
+        if (right.number == 0.0) return {DivisionByZero(left.number), left.kind};
+        MatrixEntry* m = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(*m, 1.0 / right.number);
       }
-      if (left_kind == 1 && right_kind == 1) return MatrixQuotient(left, right, left_kind);
-      if (left_kind == 0 && right_kind == 1) return ScalarOverMatrix(left, right, left_kind);
+      if (left_kind == Kind::Matrix && right_kind == Kind::Matrix)
+        return MatrixQuotient(left, right);
+      if (left_kind == Kind::Number && right_kind == Kind::Matrix)
+        return ScalarOverMatrix(left, right);
       ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12e", left_kind, right_kind);
       return left;
     default: return left;
   }
 }
 
-double CalcMatrFunct(std::string_view name, double a1, double a2, double a3, uint8_t& kind,
-                     uint8_t kind2, uint8_t /*kind3*/) {
-  if (name == "det" || name == "trace") return SquareFunction(name, a1, kind);
-  if (name == "syst") return Solve(a1, a2, kind, kind2);
-  if (name == "vcoeff") return Coefficients(a1, a2, a3, kind, kind2);
+Value CalcMatrFunct(std::string_view name, Value a1, Value a2, Value a3) {
+  if (name == "det" || name == "trace") return Number(SquareFunction(name, a1));
+  if (name == "syst") return Solve(a1, a2);
+  if (name == "vcoeff") return Coefficients(a1, a2, a3.number);
   Fails(kErrConditionNotFound,
         "ProcedureCalcMatrFunct, nr. 11a\r\nCase not found. token = " + std::string(name),
-        "   nnTp = " + std::to_string(kind) + "\r\n   n2Tp = " + std::to_string(kind2));
-  kind = 0;
-  return 0.0;
+        "   nnTp = " + std::to_string(KindNumber(a1.kind)) +
+            "\r\n   n2Tp = " + std::to_string(KindNumber(a2.kind)));
+  return Number(0.0);
 }
 
 void PublishResult(double handle) {

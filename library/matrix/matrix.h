@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "../core/errors.h"
+#include "../core/value.h"
 
 namespace tarnix::matrix {
 
@@ -64,14 +65,11 @@ int32_t aElemOrderEx(void* arg, int32_t mode);
 // ---- The evaluator's matrix steps --------------------------------------------------
 
 // A matrix named in an expression becomes a fresh internal copy (with the
-// I, T or D suffix applied); the value is the copy's handle, kind 1.
-double LoadOperand(std::string_view name, char suffix, uint8_t& kind);
-double CalcMatrixSumSubt(char op, double left, double right, uint8_t& left_kind,
-                         uint8_t right_kind);
-double CalcMatrixDivMult(char op, double left, double right, uint8_t& left_kind,
-                         uint8_t right_kind);
-double CalcMatrFunct(std::string_view name, double a1, double a2, double a3, uint8_t& kind,
-                     uint8_t kind2, uint8_t kind3);
+// I, T or D suffix applied); the value is the copy's handle, a matrix value.
+Value LoadOperand(std::string_view name, char suffix);
+Value CalcMatrixSumSubt(char op, Value left, Value right);
+Value CalcMatrixDivMult(char op, Value left, Value right);
+Value CalcMatrFunct(std::string_view name, Value a1, Value a2, Value a3);
 // The matrix result of de_eval, registered for the caller as "[mResult]".
 void PublishResult(double handle);
 
