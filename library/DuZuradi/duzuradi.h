@@ -31,8 +31,13 @@ std::string_view ErrorDescription(int32_t code);
 // pointer stays valid until the next call that returns a text.
 const char* ReturnText(std::string_view text);
 
-// The single route of every message: box, log or nothing, by DebugFlags.
-int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag);
+// The single route of every message: box, log or nothing, by the debug
+// flags given (EmitMessage: by DebugFlags).
+int32_t EmitMessageBy(int32_t debug_flags, std::string_view text, std::string_view title,
+                      int32_t flag);
+inline int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag) {
+  return EmitMessageBy(gs.DebugFlags, text, title, flag);
+}
 void ShowMessageBox(std::string_view text, std::string_view title);
 void SetMessageBoxHandler(MsgBoxHandler handler);
 const char* MessageLog();

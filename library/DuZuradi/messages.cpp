@@ -63,9 +63,10 @@ void ShowMessageBox(std::string_view text, std::string_view title) {
 
 const char* MessageLog() { return gs.MsgLog.c_str(); }
 
-int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag) {
+int32_t EmitMessageBy(int32_t debug_flags, std::string_view text, std::string_view title,
+                      int32_t flag) {
   int32_t handed_back = 0;
-  const int32_t f = gs.DebugFlags;
+  const int32_t f = debug_flags;
   if (f == 0 || (f & 1) != 0) return handed_back;
   if ((f & 2) != 0 && flag != 0) {
     ShowMessageBox(text, title);

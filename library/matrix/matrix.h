@@ -121,6 +121,12 @@ int32_t aVectMod(double* v, int32_t n, double* out);
 
 // ---- Listings and the about text --------------------------------------------------
 
+// Where a listing goes besides back to the caller: "" and "MsgBox" open a
+// box; "Debug" takes the message route of debug_flags (none when they are 0).
+const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
+                   std::string_view format, std::string_view header, std::string_view sep,
+                   int32_t debug_flags);
+// aPrint by the debug flags set now (SetDebugF).
 const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
                    std::string_view format, std::string_view header, std::string_view sep);
 int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view dest,

@@ -55,14 +55,20 @@ std::string Listing(const double* A, int32_t rows, int32_t cols, std::string_vie
 }  // namespace
 
 const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
-                   std::string_view format, std::string_view header, std::string_view sep) {
+                   std::string_view format, std::string_view header, std::string_view sep,
+                   int32_t debug_flags) {
   store.listing = Listing(A, rows, cols, format, header, sep);
   if (dest.empty() || dest == "MsgBox") {
     ShowMessageBox(store.listing, "Tarnnix.dll");
-  } else if (dest == "Debug" && gs.DebugFlags != 0) {
-    EmitMessage(store.listing, "", 0);
+  } else if (dest == "Debug" && debug_flags != 0) {
+    EmitMessageBy(debug_flags, store.listing, "", 0);
   }
   return ReturnText(store.listing);
+}
+
+const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
+                   std::string_view format, std::string_view header, std::string_view sep) {
+  return aPrint(A, rows, cols, dest, format, header, sep, gs.DebugFlags);
 }
 
 int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view dest,
@@ -78,12 +84,12 @@ int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view d
   return static_cast<int32_t>(n);
 }
 
+// A box whatever the debug flags say, and nothing for the log. The flags
+// are the print's own: a handler that calls back while the box is open
+// finds the message route as the host set it.
 const char* aShow(const double* A, int32_t rows, int32_t cols) {
-  const int32_t flags = gs.DebugFlags;
-  gs.DebugFlags = 1;
-  const char* listing = aPrint(A, rows, cols, "MsgBox", "", "", "");
-  gs.DebugFlags = flags;
-  return listing;
+  constexpr int32_t kNoLog = 1;
+  return aPrint(A, rows, cols, "MsgBox", "", "", "", kNoLog);
 }
 
 const char* aShowByLong(int32_t handle, int32_t rows, int32_t cols) {

@@ -86,6 +86,30 @@ TEST_F(Engine, ShowAlwaysOpensABox) {
   EXPECT_EQ(Boxes().size(), 2u);
 }
 
+// A handler that evaluates while the box of aShow is open: its reports take
+// the message route the host set, not one aShow would have put in place.
+void EvaluateFromTheBox(const char* text, const char* title) {
+  Boxes().push_back({text, title});
+  double value = 0;
+  e_eval("1/0", &value, 0);
+}
+
+TEST_F(Engine, ShowLeavesTheMessageRouteOfCallsFromItsBoxAlone) {
+  const double m[1] = {3};
+  ShowMsgs(1);
+  SetDebugF(4);
+  SetMsgBoxHandler(EvaluateFromTheBox);
+  MarkLog();
+  EXPECT_EQ(std::string(aShow(m, 1, 1)), "\r\nvE(0)=3.0000");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(LogSinceMark().find("Division by zero."), std::string::npos);
+  // After the box the route is the same: SetDebugF(4) still holds.
+  MarkLog();
+  double value = 0;
+  e_eval("1/0", &value, 0);
+  EXPECT_NE(LogSinceMark().find("Division by zero."), std::string::npos);
+}
+
 TEST_F(Engine, PrintExCutsTheListingToTheBuffersContent) {
   const double m[4] = {1, 2, 3, 4};
   char buffer[11] = "          ";  // ten blanks
