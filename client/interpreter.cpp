@@ -142,67 +142,100 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
   return errors_;
 }
 
+// The commands by keyword; a line whose keyword is none of them is an error.
+const Interpreter::Command Interpreter::kCommands[] = {
+    {"expr",
+     [](auto& in, auto& line, auto&) { in.Expression(line, WithoutApostrophes(line.arg)); }},
+    {"exprf", [](auto& in, auto& line, auto&) { in.ExpressionFile(line); }},
+    {"stoexpr", [](auto& in, auto& line, auto&) { in.StoreExpression(line); }},
+    {"integrate", [](auto& in, auto& line, auto&) { in.IntegrateLine(line.number, line.text); }},
+    {"integratef", [](auto& in, auto& line, auto&) { in.IntegrateFile(line); }},
+    {"varpolyn", [](auto& in, auto& line, auto&) { in.poly_variable_ = line.arg; }},
+    {"solvepolyn", [](auto& in, auto& line, auto&) { in.Solve(line); }},
+    {"derivate", [](auto& in, auto& line, auto&) { in.DeriveLine(line); }},
+    {"derivatef", [](auto& in, auto& line, auto&) { in.DeriveFile(line); }},
+    {"var", [](auto& in, auto& line, auto&) { in.Variable(line); }},
+    {"funct", [](auto& in, auto& line, auto&) { in.FunctionLine(line); }},
+    {"functf", [](auto& in, auto& line, auto&) { in.FunctionFile(line); }},
+    {"matr", [](auto& in, auto& line, auto&) { in.MatrixLine(line); }},
+    {"vect", [](auto& in, auto& line, auto&) { in.MatrixLine(line); }},
+    {"matrf", [](auto& in, auto& line, auto&) { in.MatrixFile(line); }},
+    {"vectf", [](auto& in, auto& line, auto&) { in.MatrixFile(line); }},
+    {"dimx",
+     [](auto& in, auto& line, auto& script) { in.DimXGroup(line, script.lines, script.index); }},
+    {"aelemorderset",
+     [](auto&, auto& line, auto&) { trx_cli::aElemOrderSet(aux::IntegerOf(line.arg)); }},
+    {"aelemorderex", [](auto& in, auto& line, auto&) { in.ElementOrderExample(line); }},
+    {"debug", [](auto&, auto& line, auto&) { trx_cli::SetDebugF(aux::IntegerOf(line.arg)); }},
+    {"plot", [](auto& in, auto& line, auto&) { in.PlotLine(line); }},
+};
+
+bool Interpreter::IsCommand(std::string_view keyword) {
+  return std::ranges::find(kCommands, keyword, &Command::keyword) != std::ranges::end(kCommands);
+}
+
 void Interpreter::Dispatch(const Line& line, const std::vector<std::string>& lines,
                            std::size_t& index) {
-  const std::string& k = line.keyword;
-  const std::string& arg = line.arg;
-  if (k == "expr") {
-    Expression(line, WithoutApostrophes(arg));
-  } else if (k == "exprf") {
-    std::string text = FileArgument(WithoutApostrophes(arg), false);
-    const std::size_t eq = text.find('=');
-    if (eq != std::string::npos) text = text.substr(eq + 1);
-    Expression(line, Lower(Trim(text.substr(0, text.find('\'')))));
-  } else if (k == "stoexpr") {
-    StoreExpression(line);
-  } else if (k == "integrate") {
-    IntegrateLine(line.number, line.text);
-  } else if (k == "integratef") {
-    IntegrateLine(line.number, FileArgument(arg, false));
-  } else if (k == "varpolyn") {
-    poly_variable_ = arg;
-  } else if (k == "solvepolyn") {
-    Solve(line);
-  } else if (k == "derivate") {
-    Derive(line.number, WithoutApostrophes(arg));
-  } else if (k == "derivatef") {
-    Derive(line.number, Trim(FileArgument(WithoutApostrophes(arg), false)));
-  } else if (k == "var") {
-    Variable(line);
-  } else if (k == "funct") {
-    const std::string body = WithoutApostrophes(arg);
-    const std::size_t semicolon = body.find(';');
-    const std::string name = Trim(body.substr(0, semicolon));
-    const std::string expr =
-        semicolon == std::string::npos ? std::string() : Trim(body.substr(semicolon + 1));
-    Function(line, name, expr);
-  } else if (k == "functf") {
-    const std::vector<std::string> words = Words(WithoutApostrophes(arg));
-    const std::string name = words.empty() ? std::string() : words[0];
-    const std::string text = Trim(FileArgument(words.size() > 1 ? words[1] : std::string(), false));
-    Function(line, name, text);
-  } else if (k == "matr" || k == "vect") {
-    Matrix(line.number, WithoutApostrophes(arg), result_tag_, 5);
-  } else if (k == "matrf" || k == "vectf") {
-    Matrix(line.number, FileArgument(WithoutApostrophes(arg), false), result_tag_, 5);
-  } else if (k == "dimx") {
-    DimXGroup(line, lines, index);
-  } else if (k == "aelemorderset") {
-    trx_cli::aElemOrderSet(aux::IntegerOf(arg));
-  } else if (k == "aelemorderex") {
-    // Answered here: the protocol has no form for it. The probe holds the
-    // reals 2 and 1; its second value is not 2, so the order reads "by Col".
-    const double probe[2] = {2, 1};
-    const bool by_col = probe[1] != 2.0;
-    AddBlock("Ln " + std::to_string(line.number) +
-             ": aElemOrderEx = " + (by_col ? "by Col" : "by Row") + kCrLf);
-  } else if (k == "debug") {
-    trx_cli::SetDebugF(aux::IntegerOf(arg));
-  } else if (k == "plot") {
-    PlotLine(line);
-  } else {
-    ErrorBlock(line.number, line.text, "Result", ClientError("unknown command '" + k + "'"));
+  const auto command = std::ranges::find(kCommands, line.keyword, &Command::keyword);
+  if (command == std::ranges::end(kCommands)) {
+    ErrorBlock(line.number, line.text, "Result",
+               ClientError("unknown command '" + line.keyword + "'"));
+    return;
   }
+  Script script{lines, index};
+  command->run(*this, line, script);
+}
+
+void Interpreter::ExpressionFile(const Line& line) {
+  std::string text = FileArgument(WithoutApostrophes(line.arg), false);
+  const std::size_t eq = text.find('=');
+  if (eq != std::string::npos) text = text.substr(eq + 1);
+  Expression(line, Lower(Trim(text.substr(0, text.find('\'')))));
+}
+
+void Interpreter::IntegrateFile(const Line& line) {
+  IntegrateLine(line.number, FileArgument(line.arg, false));
+}
+
+void Interpreter::DeriveLine(const Line& line) {
+  Derive(line.number, WithoutApostrophes(line.arg));
+}
+
+void Interpreter::DeriveFile(const Line& line) {
+  Derive(line.number, Trim(FileArgument(WithoutApostrophes(line.arg), false)));
+}
+
+void Interpreter::MatrixLine(const Line& line) {
+  Matrix(line.number, WithoutApostrophes(line.arg), result_tag_, 5);
+}
+
+void Interpreter::MatrixFile(const Line& line) {
+  Matrix(line.number, FileArgument(WithoutApostrophes(line.arg), false), result_tag_, 5);
+}
+
+void Interpreter::FunctionLine(const Line& line) {
+  const std::string body = WithoutApostrophes(line.arg);
+  const std::size_t semicolon = body.find(';');
+  const std::string name = Trim(body.substr(0, semicolon));
+  const std::string expr =
+      semicolon == std::string::npos ? std::string() : Trim(body.substr(semicolon + 1));
+  Function(line, name, expr);
+}
+
+void Interpreter::FunctionFile(const Line& line) {
+  const std::vector<std::string> words = Words(WithoutApostrophes(line.arg));
+  const std::string name = words.empty() ? std::string() : words[0];
+  const std::string text = Trim(FileArgument(words.size() > 1 ? words[1] : std::string(), false));
+  Function(line, name, text);
+}
+
+void Interpreter::ElementOrderExample(const Line& line) {
+  // Answered here: the protocol has no form for it. The probe holds the
+  // reals 2 and 1; its second value is not 2, so the order reads "by Col".
+  const double probe[2] = {2, 1};
+  const bool by_col = probe[1] != 2.0;
+  AddBlock("Ln " + std::to_string(line.number) +
+           ": aElemOrderEx = " + (by_col ? "by Col" : "by Row") + kCrLf);
 }
 
 std::string Interpreter::FileArgument(const std::string& arg, bool) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "aPlot/plot.h"
@@ -37,6 +38,8 @@ class Interpreter {
   // found.
   int Run(const std::string& script, const std::string& decimals_text);
   const std::string& Output() const { return output_; }
+  // True for the keyword (lower case, as KeywordOf gives it) of a command.
+  static bool IsCommand(std::string_view keyword);
 
  private:
   struct Line {
@@ -46,16 +49,38 @@ class Interpreter {
     std::string arg;      // trimmed text after the first "="
   };
 
+  // The lines of the script and the index of the line being run, which a
+  // command that reads the lines after its own (DimX) moves on.
+  struct Script {
+    const std::vector<std::string>& lines;
+    std::size_t& index;
+  };
+  // One command: its keyword, lower case, and what runs a line of it.
+  struct Command {
+    std::string_view keyword;
+    void (*run)(Interpreter& interpreter, const Line& line, Script& script);
+  };
+  static const Command kCommands[];
+
   void Dispatch(const Line& line, const std::vector<std::string>& lines, std::size_t& index);
   void Expression(const Line& line, const std::string& expr);
+  void ExpressionFile(const Line& line);
   void StoreExpression(const Line& line);
   void Variable(const Line& line);
   void Function(const Line& line, const std::string& name, const std::string& body);
+  void FunctionLine(const Line& line);
+  void FunctionFile(const Line& line);
+  void ElementOrderExample(const Line& line);
   void IntegrateLine(int number, const std::string& text);
+  void IntegrateFile(const Line& line);
   void PlotLine(const Line& line);
   void Solve(const Line& line);
   void Derive(int number, const std::string& polynomial);
+  void DeriveLine(const Line& line);
+  void DeriveFile(const Line& line);
   void Matrix(int number, const std::string& definition, const std::string& tag, int blanks);
+  void MatrixLine(const Line& line);
+  void MatrixFile(const Line& line);
   void DimXGroup(const Line& first, const std::vector<std::string>& lines, std::size_t& index);
   // Reads the file of a file command; sets the file names and the tag.
   std::string FileArgument(const std::string& arg, bool function_first);

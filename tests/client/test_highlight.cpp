@@ -2,6 +2,7 @@
 // the cursor column.
 #include <gtest/gtest.h>
 
+#include "interpreter.h"
 #include "txtHL/highlight.h"
 
 namespace {
@@ -76,6 +77,38 @@ TEST(Highlighter, TheTableHoldsItsThreeParts) {
   EXPECT_EQ(script, 22);
   EXPECT_EQ(functions, 57);
   EXPECT_EQ(output, 1);
+}
+
+// The colouring table and the interpreter each list the script keywords:
+// every keyword coloured as a command must be one that runs.
+TEST(Highlighter, EveryScriptKeywordIsACommand) {
+  int commands = 0;
+  for (const txthl::Keyword& k : txthl::Keywords()) {
+    if (k.kind != txthl::Keyword::Kind::Script) continue;
+    EXPECT_TRUE(corvane::Interpreter::IsCommand(corvane::KeywordOf(k.text + " = 1"))) << k.text;
+    ++commands;
+  }
+  EXPECT_EQ(commands, 19);
+}
+
+TEST(Interpreter, KnowsOnlyItsCommands) {
+  struct Case {
+    const char* keyword;
+    bool command;
+  };
+  const Case cases[] = {
+      {"expr", true},   {"exprf", true},
+      {"matr", true},   {"vect", true},
+      {"dimx", true},   {"aelemorderset", true},
+      {"debug", true},  {"plot", true},
+      {"", false},      {"exp", false},
+      {"exprr", false}, {"Expr", false},
+      {"expr ", false}, {"aelemorderex()", false},
+      {"'", false},     {"matrix", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(corvane::Interpreter::IsCommand(c.keyword), c.command) << '"' << c.keyword << '"';
+  }
 }
 
 TEST(Highlighter, HelpFollowsTheCursor) {
