@@ -66,7 +66,8 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, Value& result) 
     gs.e_error = kErrAmbiguous;
     return false;
   }
-  std::string& text = gs.work_expr;
+  Scanner& scan = gs;
+  std::string& text = scan.next_text;
   text.assign(expr);
   for (std::size_t p = text.find(','); p != std::string::npos; p = text.find(',', p + 1)) {
     text[p] = '.';
@@ -78,13 +79,14 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, Value& result) 
     // Matrices copied or made while parsing are internal; de_eval marks
     // them so too, so that its temporaries do not outlive it.
     const ParseScope scope;
-    StartScan(text);
-    result = e_prs(1);
+    StartPreparedScan(scan);
+    result = e_prs(scan, 1);
     gs.ResultType = static_cast<int8_t>(result.kind);
   }
 
   const std::string_view procedure = entry == Entry::EEval ? "e_eval" : "de_eval";
-  if (gs.tok != Tok::End && Fail(kErrEvalSyntax)) ReportWithDump(procedure, SyntaxErrorLine());
+  if (scan.tok != Tok::End && Fail(kErrEvalSyntax))
+    ReportWithDump(procedure, SyntaxErrorLine(scan));
   if (gs.e_error == kNoError) CheckFinite(result, procedure);
   return true;
 }

@@ -130,14 +130,14 @@ std::string DepthPrefix() {
   return prefix;
 }
 
-void TraceEnter() {
+void TraceEnter(const Scanner& sc) {
   TraceBlock(DepthPrefix())
       .Line("=== e_prs() ===")
-      .Line("expression = ", gs.gExpr)
+      .Line("expression = ", sc.gExpr)
       .Line("gParts = none")
-      .Line("e_tok........= ", e_tok())
-      .Line("e_spelling = ", gs.e_spelling)
-      .Line("e_input.....= ", e_input())
+      .Line("e_tok........= ", e_tok(sc))
+      .Line("e_spelling = ", sc.e_spelling)
+      .Line("e_input.....= ", e_input(sc))
       .Line("e_error = ", gs.e_error)
       .Line("deriv = none")
       .Emit();
@@ -150,28 +150,28 @@ void TraceExit(double value) {
   EmitMessage(line, "", 0);
 }
 
-void SyntaxError() {
-  if (Fail(kErrParseSyntax)) ReportWithDump("e_prs", SyntaxErrorLine());
+void SyntaxError(const Scanner& sc) {
+  if (Fail(kErrParseSyntax)) ReportWithDump("e_prs", SyntaxErrorLine(sc));
 }
 
 // name "(" expr ")"
-double FunctionCall() {
-  const std::string name(gs.e_spelling);
-  e_nxt();
-  e_match(Tok::LParen);
-  const double argument = NumberOperand(e_prs(1), name);
-  e_match(Tok::RParen);
+double FunctionCall(Scanner& sc) {
+  const std::string name(sc.e_spelling);
+  e_nxt(sc);
+  e_match(sc, Tok::LParen);
+  const double argument = NumberOperand(e_prs(sc, 1), name);
+  e_match(sc, Tok::RParen);
   Tick();
   return e_function(name, argument);
 }
 
 // stat "(" expr { ";" expr } ")"
-double StatisticsCall() {
-  const std::string name(gs.e_spelling);
-  e_nxt();
-  e_match(Tok::LParen);
-  const double value = NumberOrFail(e_stats(name), name);
-  e_match(Tok::RParen);
+double StatisticsCall(Scanner& sc) {
+  const std::string name(sc.e_spelling);
+  e_nxt(sc);
+  e_match(sc, Tok::LParen);
+  const double value = NumberOrFail(e_stats(sc, name), name);
+  e_match(sc, Tok::RParen);
   return value;
 }
 
@@ -179,20 +179,20 @@ double StatisticsCall() {
 // The separators are skipped whatever they are.
 // A numeric last parameter that is a matrix ends the call with the first
 // operand's kind and the number 0.
-Value MatrixFunctionCall() {
-  const std::string word(gs.e_spelling);
-  e_nxt();
-  e_match(Tok::LParen);
-  const Value first = e_prs(1);
+Value MatrixFunctionCall(Scanner& sc) {
+  const std::string word(sc.e_spelling);
+  e_nxt(sc);
+  e_match(sc, Tok::LParen);
+  const Value first = e_prs(sc, 1);
   Value second;
   Value third;
   if (word == "syst" || word == "vcoeff") {
-    e_nxt();
-    second = e_prs(1);
+    e_nxt(sc);
+    second = e_prs(sc, 1);
   }
   if (word == "vcoeff") {
-    e_nxt();
-    third = e_prs(1);
+    e_nxt(sc);
+    third = e_prs(sc, 1);
     if (IsMatrix(third)) {
       if (Fail(kErrInvalidParameter)) ReportWithDump("e_prs", "Last parameter must be numeric.");
       return {0.0, first.kind};
@@ -200,63 +200,63 @@ Value MatrixFunctionCall() {
   }
   Tick();
   const Value value = Matrices().function(word, first, second, third);
-  e_match(Tok::RParen);
+  e_match(sc, Tok::RParen);
   return value;
 }
 
 // primary -> num | hex | const | matrix | "(" expr ")" | ("-" | "+") expr(11)
 //          | "not" expr(6) | id "(" expr ")" | stat "(" args ")" | matfunc "(" args ")"
 // Returns false when a matrix operand failed: e_prs then returns at once.
-bool Primary(Value& value) {
-  switch (gs.tok) {
+bool Primary(Scanner& sc, Value& value) {
+  switch (sc.tok) {
     case Tok::Num:
     case Tok::Hex:
-      value = Number(gs.tok_value);
-      e_nxt();
+      value = Number(sc.tok_value);
+      e_nxt(sc);
       return true;
     case Tok::Matrix:
-      value = Matrices().load_operand(gs.e_spelling, gs.MatrixSuffix);
+      value = Matrices().load_operand(sc.e_spelling, sc.MatrixSuffix);
       if (gs.e_error != kNoError) {
         value.number = gs.e_error;
         return false;
       }
       value.kind = Kind::Matrix;
-      e_nxt();
+      e_nxt(sc);
       return true;
     case Tok::Minus: {
-      e_nxt();
-      const Value operand = e_prs(kSignOperandLevel);
+      e_nxt(sc);
+      const Value operand = e_prs(sc, kSignOperandLevel);
       Tick();
       value = IsMatrix(operand) ? Matrices().div_mult('*', operand, Number(-1.0))
                                 : Number(-operand.number);
       return true;
     }
     case Tok::Plus:
-      e_nxt();
-      value = e_prs(kSignOperandLevel);
+      e_nxt(sc);
+      value = e_prs(sc, kSignOperandLevel);
       return true;
     case Tok::LParen:
-      e_nxt();
-      value = e_prs(1);
-      e_match(Tok::RParen);
+      e_nxt(sc);
+      value = e_prs(sc, 1);
+      e_match(sc, Tok::RParen);
       return true;
-    case Tok::Id: value = Number(FunctionCall()); return true;
-    case Tok::StatWord: value = Number(StatisticsCall()); return true;
-    case Tok::MatFunc: value = MatrixFunctionCall(); return true;
+    case Tok::Id: value = Number(FunctionCall(sc)); return true;
+    case Tok::StatWord: value = Number(StatisticsCall(sc)); return true;
+    case Tok::MatFunc: value = MatrixFunctionCall(sc); return true;
     case Tok::Const:
-      value = Number(e_function(gs.e_spelling, 0.0));
-      e_nxt();
+      value = Number(e_function(sc.e_spelling, 0.0));
+      e_nxt(sc);
       return true;
     case Tok::Not: {
-      e_nxt();
-      const Value operand = e_prs(kNotOperandLevel);
+      e_nxt(sc);
+      const Value operand = e_prs(sc, kNotOperandLevel);
       const double complement = Complement(operand.number);
       Tick();
       value = Number(NumberOperand({complement, operand.kind}, "not"));
       return true;
     }
     default:
-      SyntaxError();
+      SyntaxError(sc);
       value.number = 0.0;
       return true;
   }
@@ -276,9 +276,9 @@ double DivisionByZero(double left) {
   return left;
 }
 
-std::string SyntaxErrorLine() {
+std::string SyntaxErrorLine(const Scanner& sc) {
   std::string line = "Syntax error, token = '";
-  line += gs.e_spelling;
+  line += sc.e_spelling;
   line += "'";
   return line;
 }
@@ -316,22 +316,22 @@ double ScalarArith(char op, double left, double right) {
 }
 
 // expr(level) -> primary { binop(prec >= level) expr(prec + 1) }
-Value e_prs(int32_t level) {
+Value e_prs(Scanner& sc, int32_t level) {
   if (gs.depth >= kMaxDepth) {
     TooDeep();
     return {};
   }
   ++gs.depth;
-  if (TraceReachesLog()) TraceEnter();
+  if (TraceReachesLog()) TraceEnter(sc);
 
   Value value;
-  if (Primary(value)) {
+  if (Primary(sc, value)) {
     while (gs.e_error == kNoError) {
-      const Tok op = gs.tok;
+      const Tok op = sc.tok;
       const int32_t precedence = kPrecedence[static_cast<std::size_t>(op)];
       if (precedence == 0 || precedence < level) break;
-      e_nxt();
-      const Value right = e_prs(precedence + 1);
+      e_nxt(sc);
+      const Value right = e_prs(sc, precedence + 1);
       Tick();
       value = Combine(op, value, right);
     }
@@ -342,27 +342,27 @@ Value e_prs(int32_t level) {
   return value;
 }
 
-int32_t e_match(Tok expected) {
+int32_t e_match(Scanner& sc, Tok expected) {
   const std::string_view token = expected == Tok::LParen   ? "("
                                  : expected == Tok::RParen ? ")"
                                                            : ";";
-  if (gs.tok != expected && Fail(kErrTokenMatch)) {
+  if (sc.tok != expected && Fail(kErrTokenMatch)) {
     std::string line = "Expected ";
     line += token;
     line += ", got '";
-    line += gs.e_spelling;
+    line += sc.e_spelling;
     line += "'";
     ReportWithDump("e_match", line);
   }
   if (TraceReachesLog()) {
     TraceBlock("")
         .Line("'--- e_match()")
-        .Line("e_tok = ", e_tok())
+        .Line("e_tok = ", e_tok(sc))
         .Line("token = ", token)
         .Line("e_error = ", gs.e_error)
         .Emit();
   }
-  e_nxt();
+  e_nxt(sc);
   return gs.e_error;
 }
 

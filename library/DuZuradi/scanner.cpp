@@ -109,12 +109,12 @@ bool SameName(std::string_view word, std::string_view name) {
 }
 
 // The plain constants become number tokens; false for any other name.
-bool e_constant(std::string_view name) {
+bool e_constant(Scanner& sc, std::string_view name) {
   for (const PlainConstant& c : kPlainConstants) {
     if (SameName(c.name, name)) {
-      gs.tok = Tok::Num;
-      gs.e_spelling = c.spelling;
-      gs.tok_value = c.value;
+      sc.tok = Tok::Num;
+      sc.e_spelling = c.spelling;
+      sc.tok_value = c.value;
       return true;
     }
   }
@@ -123,22 +123,22 @@ bool e_constant(std::string_view name) {
 
 // Reserved words shadow variables, and variables shadow the plain constants.
 // Variables enter as their ten-decimal text, so 1E-12 reads as 0.
-void ResolveName(std::string_view name) {
+void ResolveName(Scanner& sc, std::string_view name) {
   if (const Reserved* r = FindReserved(name)) {
-    gs.tok = r->tok;
+    sc.tok = r->tok;
     return;
   }
   if (const VarView* var = FindVariable(name)) {
     if (!var->is_number && Fail(kErrInvalidParameter)) {
       ReportWithDump("e_nxt", "Variable '" + std::string(name) + "' holds no number");
     }
-    gs.tok = Tok::Num;
-    gs.name_buffer.assign(var->spelling);
-    gs.e_spelling = gs.name_buffer;
-    gs.tok_value = var->value;
+    sc.tok = Tok::Num;
+    sc.name_buffer.assign(var->spelling);
+    sc.e_spelling = sc.name_buffer;
+    sc.tok_value = var->value;
     return;
   }
-  if (!e_constant(name)) gs.tok = Tok::Id;
+  if (!e_constant(sc, name)) sc.tok = Tok::Id;
 }
 
 // The value of a number token (digits and points): whole numbers of up to
@@ -182,17 +182,17 @@ bool IsHexPattern(std::string_view spelling) {
   return first == std::string_view::npos || digits.size() - first <= 8;
 }
 
-void TraceToken() {
-  std::string prefix = std::to_string(gs.e_cnt);
+void TraceToken(const Scanner& sc) {
+  std::string prefix = std::to_string(sc.e_cnt);
   prefix.resize(4, ' ');
   TraceBlock(prefix)
       .Line("--- e_nxt()")
-      .Line("e_cnt = ", std::to_string(gs.e_cnt))
-      .Line("gExpr = ", gs.gExpr)
+      .Line("e_cnt = ", std::to_string(sc.e_cnt))
+      .Line("gExpr = ", sc.gExpr)
       .Line("gParts = none")
-      .Line("e_tok = ", e_tok())
-      .Line("e_spelling = ", gs.e_spelling)
-      .Line("e_input = ", e_input())
+      .Line("e_tok = ", e_tok(sc))
+      .Line("e_spelling = ", sc.e_spelling)
+      .Line("e_input = ", e_input(sc))
       .Line("e_error = ", gs.e_error)
       .Line("deriv = none")
       .Emit();
@@ -200,60 +200,68 @@ void TraceToken() {
 
 }  // namespace
 
-std::string_view e_tok() {
-  switch (gs.tok) {
+std::string_view e_tok() { return e_tok(gs); }
+
+std::string_view e_tok(const Scanner& sc) {
+  switch (sc.tok) {
     case Tok::End: return {};
     case Tok::Num: return "num";
     case Tok::Hex: return "hex";
     case Tok::Const: return "const";
     case Tok::Matrix: return "matrix";
     case Tok::Id: return "id";
-    default: return gs.e_spelling;
+    default: return sc.e_spelling;
   }
 }
 
-void StartScan(std::string_view text) {
-  gs.gExpr.assign(text);
-  gs.e_pos = 0;
-  e_nxt();
+void StartScan(Scanner& sc, std::string_view text) {
+  sc.gExpr.assign(text);
+  sc.e_pos = 0;
+  e_nxt(sc);
 }
 
-int32_t e_nxt() {
-  const std::string_view s = gs.gExpr;
-  std::size_t& pos = gs.e_pos;
+void StartPreparedScan(Scanner& sc) {
+  sc.gExpr.swap(sc.next_text);
+  sc.e_pos = 0;
+  e_nxt(sc);
+}
+
+int32_t e_nxt(Scanner& sc) {
+  const std::string_view s = sc.gExpr;
+  std::size_t& pos = sc.e_pos;
   const std::size_t size = s.size();
-  gs.e_spelling = {};
-  gs.MatrixSuffix = 0;
+  sc.e_spelling = {};
+  sc.MatrixSuffix = 0;
 
   while (pos < size && IsBlank(s[pos])) ++pos;
   if (pos >= size) {
-    gs.tok = Tok::End;
+    sc.tok = Tok::End;
   } else {
     const std::size_t start = pos;
     const char ch = s[pos++];
     if (ch == '[') {
       const std::size_t close = s.find(']', pos);
       pos = close == std::string_view::npos ? size : close + 1;
-      gs.e_spelling = s.substr(start, pos - start);
-      gs.tok = Tok::Matrix;
+      sc.e_spelling = s.substr(start, pos - start);
+      sc.tok = Tok::Matrix;
       if (pos < size) {
         const char suffix = ToUpper(s[pos]);
         if (suffix == 'I' || suffix == 'T' || suffix == 'D') {
-          gs.MatrixSuffix = suffix;
+          sc.MatrixSuffix = suffix;
           ++pos;
         }
       }
     } else if (ch == '#') {
       while (pos < size && (IsLower(s[pos]) || s[pos] == '_' || IsDigit(s[pos]))) ++pos;
-      gs.e_spelling = s.substr(start, pos - start);
-      gs.tok = Tok::Const;
+      sc.e_spelling = s.substr(start, pos - start);
+      sc.tok = Tok::Const;
     } else if (ch == '&') {
       while (pos < size && (IsUpper(s[pos]) || s[pos] == '_' || IsDigit(s[pos]))) ++pos;
-      gs.e_spelling = s.substr(start, pos - start);
+      sc.e_spelling = s.substr(start, pos - start);
       // A 32-bit pattern of one to eight hexadecimal digits; "&", "&FG" or
       // nine digits would otherwise read as 0, 15 or their low 32 bits.
-      gs.tok = IsHexPattern(gs.e_spelling) ? Tok::Hex : Tok::Other;
-      gs.tok_value = static_cast<int32_t>(HexValue(gs.e_spelling));
+      sc.tok = IsHexPattern(sc.e_spelling) ? Tok::Hex : Tok::Other;
+      sc.tok_value = static_cast<int32_t>(HexValue(sc.e_spelling));
     } else if (IsDigit(ch) || ch == '.') {
       int points = ch == '.';
       bool digits = ch != '.';
@@ -261,11 +269,11 @@ int32_t e_nxt() {
         points += s[pos] == '.';
         digits |= s[pos] != '.';
       }
-      gs.e_spelling = s.substr(start, pos - start);
+      sc.e_spelling = s.substr(start, pos - start);
       // "1.2.3" or a lone "." is no number: read as 1.2 or 0 it would give
       // a plausible wrong result, so it becomes a token no operand starts with.
-      gs.tok = (points <= 1 && digits) ? Tok::Num : Tok::Other;
-      gs.tok_value = ReadDigitsAndPoints(gs.e_spelling);
+      sc.tok = (points <= 1 && digits) ? Tok::Num : Tok::Other;
+      sc.tok_value = ReadDigitsAndPoints(sc.e_spelling);
     } else if (IsLower(ToLower(ch)) || ch == '_') {
       bool capitals = IsUpper(ch);
       while (pos < size) {
@@ -276,30 +284,30 @@ int32_t e_nxt() {
         }
         ++pos;
       }
-      gs.e_spelling = s.substr(start, pos - start);
+      sc.e_spelling = s.substr(start, pos - start);
       if (capitals) {  // names are lower case: only then is a copy needed
-        gs.name_buffer.assign(gs.e_spelling);
-        for (char& c : gs.name_buffer) c = ToLower(c);
-        gs.e_spelling = gs.name_buffer;
+        sc.name_buffer.assign(sc.e_spelling);
+        for (char& c : sc.name_buffer) c = ToLower(c);
+        sc.e_spelling = sc.name_buffer;
       }
-      ResolveName(gs.e_spelling);
+      ResolveName(sc, sc.e_spelling);
     } else if (ch == '<' || ch == '>') {
       const char next = pos < size ? s[pos] : '\0';
       if (next == '=' || next == '>') ++pos;
-      gs.e_spelling = s.substr(start, pos - start);
+      sc.e_spelling = s.substr(start, pos - start);
       if (ch == '<') {
-        gs.tok = next == '=' ? Tok::Le : next == '>' ? Tok::Ne : Tok::Lt;
+        sc.tok = next == '=' ? Tok::Le : next == '>' ? Tok::Ne : Tok::Lt;
       } else {
-        gs.tok = next == '=' ? Tok::Ge : next == '>' ? Tok::Shr : Tok::Gt;
+        sc.tok = next == '=' ? Tok::Ge : next == '>' ? Tok::Shr : Tok::Gt;
       }
     } else {
-      gs.e_spelling = s.substr(start, 1);
-      gs.tok = SingleCharToken(ch);
+      sc.e_spelling = s.substr(start, 1);
+      sc.tok = SingleCharToken(ch);
     }
   }
 
-  ++gs.e_cnt;
-  if (TraceReachesLog()) TraceToken();
+  ++sc.e_cnt;
+  if (TraceReachesLog()) TraceToken(sc);
   return -1;
 }
 

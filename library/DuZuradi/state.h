@@ -53,18 +53,12 @@ enum class Tok : uint8_t {
   Other,  // any other single character
 };
 
-struct State {
-  // Frame.
-  int16_t e_error = 0;
-  int8_t ResultType = 0;
-  int32_t DebugFlags = 0;
-  int32_t MsgMode = 0;
-  std::string MsgLog;
-  int32_t BoolTrue = -1;
-  std::vector<char> returned_text;  // holder of every text handed out
-  MsgBoxHandler msg_box_handler = nullptr;
-
-  // Scanner (e_input is gExpr from e_pos on: the scanner reads by index).
+// The scanner's state: the text of one expression, where the scanner stands
+// in it (e_input is gExpr from e_pos on: the scanner reads by index) and the
+// token it read last. The scanner and the parser are handed the scanner they
+// work on; the reports and the matrix steps read the process-wide one, the
+// State's own.
+struct Scanner {
   std::string gExpr;
   std::size_t e_pos = 0;
   Tok tok = Tok::End;
@@ -75,6 +69,21 @@ struct State {
   double tok_value = 0;  // numeric value of a Num or Hex token
   char MatrixSuffix = 0;
   uint32_t e_cnt = 0;
+  // The next expression's text, prepared (commas, user functions) before
+  // it replaces gExpr; kept between evaluations so that they do not allocate.
+  std::string next_text;
+};
+
+struct State : Scanner {
+  // Frame.
+  int16_t e_error = 0;
+  int8_t ResultType = 0;
+  int32_t DebugFlags = 0;
+  int32_t MsgMode = 0;
+  std::string MsgLog;
+  int32_t BoolTrue = -1;
+  std::vector<char> returned_text;  // holder of every text handed out
+  MsgBoxHandler msg_box_handler = nullptr;
 
   // Parser.
   int32_t depth = 0;
@@ -103,8 +112,7 @@ struct State {
   uint64_t matrix_limit = 0;          // bytes a call may add; 0 for no limit
   int32_t entry_limit = 0;            // variables, functions and matrices; 0 for no limit
 
-  // Scratch texts reused between calls so that the hot path does not allocate.
-  std::string work_expr;
+  // Scratch text reused between calls so that the hot path does not allocate.
   std::string work_points;
 };
 

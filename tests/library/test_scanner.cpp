@@ -106,6 +106,28 @@ TEST_F(Scanner, MatrixSuffixIsReadInEitherCase) {
   }
 }
 
+TEST_F(Scanner, AScannerOfItsOwnLeavesTheProcessWideOneAlone) {
+  StartScan("7 + 8");
+  tarnix::Scanner own;
+  StartScan(own, "abs(2)");
+  EXPECT_EQ(own.tok, Tok::Id);
+  EXPECT_EQ(own.e_spelling, "abs");
+  e_nxt(own);
+  EXPECT_EQ(own.tok, Tok::LParen);
+  EXPECT_EQ(own.e_pos, 4u);
+  EXPECT_EQ(gs.tok, Tok::Num);
+  EXPECT_EQ(gs.e_pos, 1u);
+  EXPECT_EQ(gs.gExpr, "7 + 8");
+  double value = 0;
+  gs.e_error = kNoError;
+  own.next_text = "2*(3+4)";
+  StartPreparedScan(own);
+  value = e_prs(own, 1).number;
+  EXPECT_EQ(value, 14);
+  EXPECT_EQ(own.tok, Tok::End);
+  EXPECT_EQ(gs.e_pos, 1u);
+}
+
 TEST_F(Scanner, PositionCountsEveryCharacterTaken) {
   StartScan("  12.5+ab<=c");
   EXPECT_EQ(gs.e_pos, 6u);
