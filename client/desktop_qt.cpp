@@ -67,7 +67,7 @@ int RunDesktop(int argc, char** argv, const DesktopOptions& options) {
     QApplication::quit();
   });
   main_window.show();
-  static_cast<QRadioButton*>(main_window.Control(21))->setChecked(true);
+  static_cast<QRadioButton*>(main_window.Control(MainWindow::kNoMessages))->setChecked(true);
   trx_cli::ShowMsgs(0);
   main_window.raise();
   main_window.activateWindow();

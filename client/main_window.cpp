@@ -157,46 +157,52 @@ void MainWindow::BuildControls() {
   output_colours_ = new txthl::OutputHighlighter(output_->document());
 
   struct ButtonSpec {
-    int number;
+    ControlNumber number;
+    QPushButton* MainWindow::*button;
     const char* text;
     int x, y, w, h;
     const char* tip;
   };
   const ButtonSpec buttons[] = {
-      {8, "Evaluate", 5, 555, 115, 25, "Evaluate expressions in the Input textbox"},
-      {10, "Clear all", 600, 645, 90, 25, "Clear Input and Output text boxes"},
-      {11, "Syntax && Samples", 500, 555, 90, 25, "Load Syntax & Samples file into Input textbox"},
-      {12, "Open file...", 500, 585, 90, 25, ""},
-      {13, "About", 700, 585, 90, 25, "Show program about box"},
-      {14, "About DLL", 700, 615, 90, 25, "Show DLL library about box"},
-      {15, "End", 700, 645, 90, 25, "Terminate program"},
-      {16, "Load Input file", 600, 585, 90, 25, ""},
-      {17, "Save Input file", 600, 615, 90, 25, ""},
-      {18, "Pick File...", 600, 555, 90, 25,
+      {kEvaluate, &MainWindow::evaluate_, "Evaluate", 5, 555, 115, 25,
+       "Evaluate expressions in the Input textbox"},
+      {kClearAll, &MainWindow::clear_all_, "Clear all", 600, 645, 90, 25,
+       "Clear Input and Output text boxes"},
+      {kSyntaxSamples, &MainWindow::syntax_samples_, "Syntax && Samples", 500, 555, 90, 25,
+       "Load Syntax & Samples file into Input textbox"},
+      {kOpenFile, &MainWindow::open_file_, "Open file...", 500, 585, 90, 25, ""},
+      {kAbout, &MainWindow::about_, "About", 700, 585, 90, 25, "Show program about box"},
+      {kAboutLibrary, &MainWindow::about_library_, "About DLL", 700, 615, 90, 25,
+       "Show DLL library about box"},
+      {kEnd, &MainWindow::end_, "End", 700, 645, 90, 25, "Terminate program"},
+      {kLoadInput, &MainWindow::load_input_, "Load Input file", 600, 585, 90, 25, ""},
+      {kSaveInput, &MainWindow::save_input_, "Save Input file", 600, 615, 90, 25, ""},
+      {kPickFile, &MainWindow::pick_file_, "Pick File...", 600, 555, 90, 25,
        "Show open file box to select a file name to import into the Input box"},
   };
   for (const ButtonSpec& b : buttons) {
     auto* button = new QPushButton(QString::fromUtf8(b.text), this);
     button->setGeometry(b.x, b.y, b.w, b.h);
     if (*b.tip != '\0') button->setToolTip(QString::fromUtf8(b.tip));
+    this->*b.button = button;
     controls_[b.number] = button;
   }
-  static_cast<QPushButton*>(controls_[8])->setDefault(true);
+  evaluate_->setDefault(true);
 
   messages_ = new QLabel(QStringLiteral("Messages"), this);
   messages_->setGeometry(5, 585, 115, 20);
   messages_->setFrameStyle(QFrame::Box | QFrame::Plain);
   messages_->setToolTip(QStringLiteral("Show if Evaluation encoutered how many errors"));
-  controls_[9] = messages_;
+  controls_[kMessages] = messages_;
 
-  auto* frame = new QGroupBox(QStringLiteral("Special settings:"), this);
-  frame->setGeometry(140, 550, 340, 125);
-  controls_[19] = frame;
-  auto* reset = new QPushButton(QStringLiteral("Reset Equation Parser"), this);
-  reset->setGeometry(150, 565, 160, 20);
-  reset->setToolTip(
+  settings_ = new QGroupBox(QStringLiteral("Special settings:"), this);
+  settings_->setGeometry(140, 550, 340, 125);
+  controls_[kSettings] = settings_;
+  reset_parser_ = new QPushButton(QStringLiteral("Reset Equation Parser"), this);
+  reset_parser_->setGeometry(150, 565, 160, 20);
+  reset_parser_->setToolTip(
       QStringLiteral("Reset the expression parser engine (variables, functions, matrices,...)"));
-  controls_[20] = reset;
+  controls_[kResetParser] = reset_parser_;
   levels_ = new QButtonGroup(this);
   const char* level_texts[] = {"No Messages (=0)", "Show Error Messages (=1)",
                                "Show Debug Messages (=2)", "Show All Messages (=3)"};
@@ -204,39 +210,39 @@ void MainWindow::BuildControls() {
     auto* option = new QRadioButton(QString::fromUtf8(level_texts[i]), this);
     option->setGeometry(150, 590 + 20 * i, 160, 15);
     levels_->addButton(option, i);
-    controls_[21 + i] = option;
+    controls_[kNoMessages + i] = option;
   }
   decimals_ = new QLineEdit(QStringLiteral("4"), this);
   decimals_->setGeometry(340, 585, 50, 20);
   decimals_->setAlignment(Qt::AlignCenter);
-  controls_[25] = decimals_;
+  controls_[kDecimals] = decimals_;
   auto* decimals_label = new QLabel(QStringLiteral("decimals"), this);
   decimals_label->setGeometry(340, 565, 135, 15);
   trx::FitTexts(this);
 }
 
 void MainWindow::ConnectControls() {
-  auto on = [this](int number, auto action) {
-    connect(static_cast<QPushButton*>(controls_[number]), &QPushButton::clicked, this, action);
+  auto on = [this](QPushButton* button, auto action) {
+    connect(button, &QPushButton::clicked, this, action);
   };
-  on(8, [this] { Evaluate(); });
+  on(evaluate_, [this] { Evaluate(); });
   // Evaluate answers the right button as well.
-  controls_[8]->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(controls_[8], &QWidget::customContextMenuRequested, this, [this] { Evaluate(); });
-  on(10, [this] { ClearAll(); });
-  on(11, [this] {
+  evaluate_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(evaluate_, &QWidget::customContextMenuRequested, this, [this] { Evaluate(); });
+  on(clear_all_, [this] { ClearAll(); });
+  on(syntax_samples_, [this] {
     ShowFile(3);
     output_->clear();
     trx_cli::ReSetDuZuradi();
   });
-  on(12, [this] { ShowFile(4); });
-  on(13, [this] { AboutBox(); });
-  on(14, [] { trx_cli::aAbout(0); });
-  on(15, [this] { close(); });
-  on(16, [this] { ShowFile(0); });
-  on(17, [this] { ShowFile(1); });
-  on(18, [this] { PickFile(); });
-  on(20, [] { trx_cli::ReSetDuZuradi(); });
+  on(open_file_, [this] { ShowFile(4); });
+  on(about_, [this] { AboutBox(); });
+  on(about_library_, [] { trx_cli::aAbout(0); });
+  on(end_, [this] { close(); });
+  on(load_input_, [this] { ShowFile(0); });
+  on(save_input_, [this] { ShowFile(1); });
+  on(pick_file_, [this] { PickFile(); });
+  on(reset_parser_, [] { trx_cli::ReSetDuZuradi(); });
   connect(levels_, &QButtonGroup::idClicked, this, [](int level) { trx_cli::ShowMsgs(level); });
   connect(input_->document(), &QTextDocument::blockCountChanged, this,
           [this] { RefreshLineNumbers(); });

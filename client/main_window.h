@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QButtonGroup>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -61,7 +62,29 @@ class MainWindow : public QWidget, public UserInterface {
   QPlainTextEdit* Help() const { return help_; }
   QLabel* Messages() const { return messages_; }
   QLineEdit* Decimals() const { return decimals_; }
-  // The control of that number in the window's table (buttons 8 to 24).
+  // The numbers of the controls in the window's table.
+  enum ControlNumber : int {
+    kEvaluate = 8,
+    kMessages = 9,
+    kClearAll = 10,
+    kSyntaxSamples = 11,
+    kOpenFile = 12,
+    kAbout = 13,
+    kAboutLibrary = 14,
+    kEnd = 15,
+    kLoadInput = 16,
+    kSaveInput = 17,
+    kPickFile = 18,
+    kSettings = 19,
+    kResetParser = 20,
+    kNoMessages = 21,  // the four message levels, 0 to 3: 21 to 24
+    kErrorMessages = 22,
+    kDebugMessages = 23,
+    kAllMessages = 24,
+    kDecimals = 25,
+  };
+  // The control of that number in the window's table (8 to 25); nullptr for
+  // any other number.
   QWidget* Control(int number) const;
   PlotWindows& Plots() { return plots_; }
   txthl::InputHighlighter* InputHighlighter() const { return input_colours_; }
@@ -97,7 +120,20 @@ class MainWindow : public QWidget, public UserInterface {
   QPlainTextEdit* help_ = nullptr;
   QLabel* messages_ = nullptr;
   QLineEdit* decimals_ = nullptr;
+  QPushButton* evaluate_ = nullptr;
+  QPushButton* clear_all_ = nullptr;
+  QPushButton* syntax_samples_ = nullptr;
+  QPushButton* open_file_ = nullptr;
+  QPushButton* about_ = nullptr;
+  QPushButton* about_library_ = nullptr;
+  QPushButton* end_ = nullptr;
+  QPushButton* load_input_ = nullptr;
+  QPushButton* save_input_ = nullptr;
+  QPushButton* pick_file_ = nullptr;
+  QPushButton* reset_parser_ = nullptr;
+  QGroupBox* settings_ = nullptr;
   QButtonGroup* levels_ = nullptr;
+  // Every control above by its number, for Control().
   std::map<int, QWidget*> controls_;
   txthl::InputHighlighter* input_colours_ = nullptr;
   txthl::OutputHighlighter* output_colours_ = nullptr;

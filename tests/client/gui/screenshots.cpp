@@ -70,8 +70,10 @@ int main(int argc, char** argv) {
   dialogs.open_file = [](const std::string&) { return std::nullopt; };
   corvane::MainWindow main_window(dialogs);
   main_window.show();
-  static_cast<QRadioButton*>(main_window.Control(21))->setChecked(true);  // as at start-up
-  static_cast<QPushButton*>(main_window.Control(11))->click();            // Syntax & Samples
+  // The message level as at start-up, then the Syntax & Samples button.
+  using corvane::MainWindow;
+  static_cast<QRadioButton*>(main_window.Control(MainWindow::kNoMessages))->setChecked(true);
+  static_cast<QPushButton*>(main_window.Control(MainWindow::kSyntaxSamples))->click();
   main_window.Evaluate();
   // The Input box shows the samples' matrix part, with a comment, keywords,
   // functions and parentheses, and its in-line help.

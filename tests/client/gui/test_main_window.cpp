@@ -3,7 +3,9 @@
 // line numbers, the in-line help, and the layout with substitute fonts.
 #include <QAbstractButton>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -272,6 +274,59 @@ class MainWindowTest : public QObject {
     QCOMPARE(Button(8)->toolTip(), QStringLiteral("Evaluate expressions in the Input textbox"));
     QCOMPARE(window_->Input()->font().family(), QStringLiteral("Courier New"));
     QCOMPARE(window_->Help()->toPlainText(), QStringLiteral("In line help"));
+  }
+
+  // The numbered controls, as the window's table lists them.
+  void everyControlHasItsNumber_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("text");
+    using W = corvane::MainWindow;
+    const struct {
+      int number;
+      const char* type;
+      const char* text;
+    } controls[] = {
+        {W::kEvaluate, "QPushButton", "Evaluate"},
+        {W::kMessages, "QLabel", "Messages"},
+        {W::kClearAll, "QPushButton", "Clear all"},
+        {W::kSyntaxSamples, "QPushButton", "Syntax && Samples"},
+        {W::kOpenFile, "QPushButton", "Open file..."},
+        {W::kAbout, "QPushButton", "About"},
+        {W::kAboutLibrary, "QPushButton", "About DLL"},
+        {W::kEnd, "QPushButton", "End"},
+        {W::kLoadInput, "QPushButton", "Load Input file"},
+        {W::kSaveInput, "QPushButton", "Save Input file"},
+        {W::kPickFile, "QPushButton", "Pick File..."},
+        {W::kSettings, "QGroupBox", "Special settings:"},
+        {W::kResetParser, "QPushButton", "Reset Equation Parser"},
+        {W::kNoMessages, "QRadioButton", "No Messages (=0)"},
+        {W::kErrorMessages, "QRadioButton", "Show Error Messages (=1)"},
+        {W::kDebugMessages, "QRadioButton", "Show Debug Messages (=2)"},
+        {W::kAllMessages, "QRadioButton", "Show All Messages (=3)"},
+        {W::kDecimals, "QLineEdit", "4"},
+    };
+    int expected = 8;
+    for (const auto& c : controls) {
+      QCOMPARE(c.number, expected++);  // 8 to 25, none left out
+      QTest::newRow(c.text) << c.number << QString::fromUtf8(c.type) << QString::fromUtf8(c.text);
+    }
+  }
+  void everyControlHasItsNumber() {
+    QFETCH(int, number);
+    QFETCH(QString, type);
+    QFETCH(QString, text);
+    QWidget* control = window_->Control(number);
+    QVERIFY(control != nullptr);
+    QCOMPARE(QString::fromUtf8(control->metaObject()->className()), type);
+    QString shown;
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) shown = button->text();
+    if (auto* label = qobject_cast<QLabel*>(control)) shown = label->text();
+    if (auto* box = qobject_cast<QGroupBox*>(control)) shown = box->title();
+    if (auto* line = qobject_cast<QLineEdit*>(control)) shown = line->text();
+    QCOMPARE(shown, text);
+    QVERIFY(window_->Control(7) == nullptr);
+    QVERIFY(window_->Control(26) == nullptr);
   }
 
   void aboutBoxes() {
