@@ -3,6 +3,7 @@
 #include <array>
 
 #include "aux_funct.h"
+#include "text.h"
 
 namespace aux {
 namespace {
@@ -27,8 +28,7 @@ constexpr std::array<RuleWord, 8> kRuleWords{{
 }  // namespace
 
 int32_t IntegrationMethod(std::string_view word) {
-  std::string lower(word);
-  for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  const std::string lower = Lower(word);
   for (const RuleWord& r : kRuleWords) {
     if (r.word == lower) return r.method;
   }

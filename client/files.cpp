@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "../AuxFunct/text.h"
 #include "../net/trx_cs/trx_cs.h"
-#include "text.h"
 
 namespace corvane {
 namespace {
@@ -73,7 +73,7 @@ std::optional<std::size_t> ForeignByte(std::string_view text) {
 
 std::string FileText(const std::string& name, const std::string& mode, const std::string& text) {
   const std::string path = Resolve(name, InOutDirectory());
-  const std::string m = Lower(mode);
+  const std::string m = aux::Lower(mode);
   if (m == "fileout") {
     WriteOutFile(name, text);
     return {};
@@ -86,12 +86,11 @@ std::string FileText(const std::string& name, const std::string& mode, const std
   }
   // Lines that begin with an apostrophe are comments; the rest are joined.
   std::string joined;
-  std::istringstream lines(std::string(WithoutByteOrderMark(*content)));
+  std::istringstream lines(std::string(aux::WithoutByteOrderMark(*content)));
   std::string line;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first != std::string::npos && line[first] == '\'') continue;
+    if (aux::TrimView(line, aux::kSpaceTab).starts_with('\'')) continue;
     joined += line;
   }
   return joined;

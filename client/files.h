@@ -19,6 +19,13 @@ std::string InOutDirectory();
 // A name that begins with "/" is used as it is; any other lies in base.
 std::string Resolve(const std::string& name, const std::string& base);
 
+// Output file names may be written in square brackets, which go.
+inline std::string WithoutBrackets(std::string text) {
+  std::erase(text, '[');
+  std::erase(text, ']');
+  return text;
+}
+
 // The file layer of the script commands. "fileinp": the file's lines that
 // do not begin with an apostrophe, joined without separator (a leading
 // UTF-8 byte-order mark skipped). "fileout": writes text and returns "".

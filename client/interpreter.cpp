@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "../AuxFunct/aux_funct.h"
+#include "../AuxFunct/text.h"
 #include "../net/trx_cli/trx_cli.h"
 #include "files.h"
-#include "text.h"
 
 namespace corvane {
 namespace {
@@ -43,34 +43,6 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-// A number as a user writes it: an optional sign, digits with at most one
-// point, an optional exponent; at least one digit before the exponent.
-// Such a text needs no evaluation.
-bool IsPlainNumber(std::string_view text) {
-  std::size_t p = 0;
-  if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
-  std::size_t digits = 0;
-  bool point = false;
-  for (; p < text.size(); ++p) {
-    if (text[p] >= '0' && text[p] <= '9') {
-      ++digits;
-    } else if (text[p] == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  if (digits == 0) return false;
-  if (p < text.size() && (text[p] == 'e' || text[p] == 'E')) {
-    ++p;
-    if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
-    std::size_t exponent = 0;
-    for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p) ++exponent;
-    if (exponent == 0) return false;
-  }
-  return p == text.size();
-}
-
 // What a value that is no finite number prints as ("inf", "-nan").
 std::string NonFinite(double value) { return aux::FixedText(value, 0); }
 
@@ -83,12 +55,12 @@ std::string Whole(double value) {
 }  // namespace
 
 std::string KeywordOf(const std::string& line) {
-  const std::string text = Trim(line);
+  const std::string text = aux::Trim(line);
   if (text.empty() || text[0] == '\'') return {};
   const std::size_t eq = text.find('=');
   if (eq == std::string::npos) return {};
   const std::size_t paren = text.find('(');
-  return Lower(Trim(text.substr(0, paren < eq ? paren : eq)));
+  return aux::Lower(aux::Trim(text.substr(0, paren < eq ? paren : eq)));
 }
 
 int Interpreter::Run(const std::string& script, const std::string& decimals_text) {
@@ -102,7 +74,7 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
 
   // Editors that save UTF-8 may put a byte-order mark first; it belongs to
   // no command, and left in place it would hide the first line's keyword.
-  const std::string_view text_of_script = WithoutByteOrderMark(script);
+  const std::string_view text_of_script = aux::WithoutByteOrderMark(script);
   std::vector<std::string> lines;
   for (std::size_t start = 0; start <= text_of_script.size();) {
     const std::size_t end = std::min(text_of_script.find('\n', start), text_of_script.size());
@@ -110,7 +82,7 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
     start = end + 1;
   }
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string text = Trim(lines[i]);
+    std::string text = aux::Trim(lines[i]);
     if (text.rfind("''", 0) == 0) {
       output_ += text + kCrLf;
       ui_.ShowOutput(output_);
@@ -118,7 +90,7 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
     if (text.empty() || text[0] == '\'') continue;
     Line line;
     line.number = static_cast<int>(i) + 1;
-    line.text = Trim(text.substr(0, text.find('\'')));  // a trailing comment goes
+    line.text = aux::Trim(text.substr(0, text.find('\'')));  // a trailing comment goes
     line.keyword = KeywordOf(line.text);
     const std::size_t eq = line.text.find('=');
     if (eq == std::string::npos || line.keyword.empty()) {
@@ -128,7 +100,7 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
                  ClientError("unknown command: a command line reads Keyword = argument"));
       continue;
     }
-    line.arg = Trim(line.text.substr(eq + 1));
+    line.arg = aux::Trim(line.text.substr(eq + 1));
     result_tag_ = kDefaultTag;
     file_in_.clear();
     file_out_.clear();
@@ -190,7 +162,7 @@ void Interpreter::ExpressionFile(const Line& line) {
   std::string text = FileArgument(WithoutApostrophes(line.arg), false);
   const std::size_t eq = text.find('=');
   if (eq != std::string::npos) text = text.substr(eq + 1);
-  Expression(line, Lower(Trim(text.substr(0, text.find('\'')))));
+  Expression(line, aux::Lower(aux::Trim(text.substr(0, text.find('\'')))));
 }
 
 void Interpreter::IntegrateFile(const Line& line) {
@@ -202,7 +174,7 @@ void Interpreter::DeriveLine(const Line& line) {
 }
 
 void Interpreter::DeriveFile(const Line& line) {
-  Derive(line.number, Trim(FileArgument(WithoutApostrophes(line.arg), false)));
+  Derive(line.number, aux::Trim(FileArgument(WithoutApostrophes(line.arg), false)));
 }
 
 void Interpreter::MatrixLine(const Line& line) {
@@ -216,16 +188,17 @@ void Interpreter::MatrixFile(const Line& line) {
 void Interpreter::FunctionLine(const Line& line) {
   const std::string body = WithoutApostrophes(line.arg);
   const std::size_t semicolon = body.find(';');
-  const std::string name = Trim(body.substr(0, semicolon));
+  const std::string name = aux::Trim(body.substr(0, semicolon));
   const std::string expr =
-      semicolon == std::string::npos ? std::string() : Trim(body.substr(semicolon + 1));
+      semicolon == std::string::npos ? std::string() : aux::Trim(body.substr(semicolon + 1));
   Function(line, name, expr);
 }
 
 void Interpreter::FunctionFile(const Line& line) {
   const std::vector<std::string> words = Words(WithoutApostrophes(line.arg));
   const std::string name = words.empty() ? std::string() : words[0];
-  const std::string text = Trim(FileArgument(words.size() > 1 ? words[1] : std::string(), false));
+  const std::string text =
+      aux::Trim(FileArgument(words.size() > 1 ? words[1] : std::string(), false));
   Function(line, name, text);
 }
 
@@ -281,7 +254,7 @@ bool Interpreter::FieldNumber(const std::string& name, const std::string& field,
     error = ClientError(name + " is empty");
     return false;
   }
-  if (IsPlainNumber(field)) {
+  if (aux::IsPlainNumber(field)) {
     value = aux::DoubleOf(field);
   } else {
     int32_t type = 0;
@@ -386,13 +359,13 @@ void Interpreter::StoreExpression(const Line& line) {
       open == std::string::npos ? std::string::npos : line.text.find(')', open);
   std::string name = open == std::string::npos || close == std::string::npos
                          ? std::string()
-                         : Trim(line.text.substr(open + 1, close - open - 1));
+                         : aux::Trim(line.text.substr(open + 1, close - open - 1));
   const std::string fields = name + ";";
-  if (!Trim(aux::FieldS(fields, 2)).empty()) {
+  if (!aux::Trim(aux::FieldS(fields, 2)).empty()) {
     result_tag_ = "(=>" + std::string(aux::FieldS(fields, 2)) + " " +
                   std::string(aux::FieldS(fields, 3)) + ")";
   }
-  name = Trim(aux::FieldS(fields, 1));
+  name = aux::Trim(aux::FieldS(fields, 1));
   const std::string expr = WithoutApostrophes(line.arg);
   std::string stored;
   if (name.empty()) {
@@ -415,7 +388,7 @@ std::string Interpreter::StoredNumber(const std::string& name, double value) {
   }
   // The variable keeps every decimal the wire brought, not only those shown:
   // a third stored with four decimals would make three thirds 0.9999.
-  const std::string error = Store(name, aux::Tidy(aux::Fixed10(value)), 0);
+  const std::string error = Store(name, aux::ShortNumber(value), 0);
   if (!error.empty()) return error;
   return "Number " + name + " = " + aux::FixedText(value, decimals_);
 }
@@ -432,7 +405,7 @@ std::string Interpreter::StoredMatrix(const std::string& name, double handle_val
   std::string definition = head;
   std::string shown = head;
   for (int32_t k = 0; elements != nullptr && k < rows * cols; ++k) {
-    definition += aux::Tidy(aux::Fixed10(elements[k])) + "; ";
+    definition += aux::ShortNumber(elements[k]) + "; ";
     shown += aux::Tidy(aux::FixedText(elements[k], decimals_)) + "; ";
   }
   trx_cli::SetStrMatrix(definition.c_str(), 0, 1);
@@ -442,14 +415,14 @@ std::string Interpreter::StoredMatrix(const std::string& name, double handle_val
 
 void Interpreter::Variable(const Line& line) {
   const std::string fields = line.arg + ";";
-  const std::string name = Trim(aux::FieldS(fields, 1));
-  const std::string value = Trim(aux::FieldS(fields, 2));
+  const std::string name = aux::Trim(aux::FieldS(fields, 1));
+  const std::string value = aux::Trim(aux::FieldS(fields, 2));
   std::string error;
   if (name.empty()) {
     error = ClientError("no variable name: Var = name; value");
   } else if (value.empty()) {
     error = ClientError("no value for " + name + ": Var = name; value");
-  } else if (IsPlainNumber(value)) {
+  } else if (aux::IsPlainNumber(value)) {
     if (std::isfinite(aux::DoubleOf(value))) {
       error = Store(name, value, 0);
     } else {
@@ -465,7 +438,7 @@ void Interpreter::Variable(const Line& line) {
       } else if (!std::isfinite(number)) {
         error = ClientError("the value is no finite number (" + NonFinite(number) + ")");
       } else {
-        error = Store(name, aux::Tidy(aux::Fixed10(number)), 0);
+        error = Store(name, aux::ShortNumber(number), 0);
       }
     }
   }
@@ -493,16 +466,17 @@ void Interpreter::Function(const Line& line, const std::string& name, const std:
 void Interpreter::IntegrateLine(int number, const std::string& text) {
   const std::size_t open = text.find('(');
   const std::size_t close = open == std::string::npos ? std::string::npos : text.find(')', open);
-  const std::string params = Lower(Trim((open == std::string::npos || close == std::string::npos
-                                             ? std::string()
-                                             : text.substr(open + 1, close - open - 1)) +
-                                        ";"));
-  const std::string from_field = Trim(aux::FieldS(params, 1));
-  const std::string to_field = Trim(aux::FieldS(params, 2));
-  const std::string rule = Trim(aux::FieldS(params, 4));
-  const std::string var = Trim(aux::FieldS(params, 5));
+  const std::string params =
+      aux::Lower(aux::Trim((open == std::string::npos || close == std::string::npos
+                                ? std::string()
+                                : text.substr(open + 1, close - open - 1)) +
+                           ";"));
+  const std::string from_field = aux::Trim(aux::FieldS(params, 1));
+  const std::string to_field = aux::Trim(aux::FieldS(params, 2));
+  const std::string rule = aux::Trim(aux::FieldS(params, 4));
+  const std::string var = aux::Trim(aux::FieldS(params, 5));
   const std::size_t eq = text.find('=');
-  const std::string expr = eq == std::string::npos ? std::string() : Trim(text.substr(eq + 1));
+  const std::string expr = eq == std::string::npos ? std::string() : aux::Trim(text.substr(eq + 1));
   // A limit that gives no number is shown as typed.
   std::string from_shown = from_field;
   std::string to_shown = to_field;
@@ -514,7 +488,7 @@ void Interpreter::IntegrateLine(int number, const std::string& text) {
     from_shown = Whole(from);
     if (FieldNumber("to", to_field, to, result)) {
       to_shown = Whole(to);
-      FieldNumber("steps", Trim(aux::FieldS(params, 3)), steps, result);
+      FieldNumber("steps", aux::Trim(aux::FieldS(params, 3)), steps, result);
     }
   }
   const int32_t method = aux::IntegrationMethod(rule);
@@ -522,7 +496,8 @@ void Interpreter::IntegrateLine(int number, const std::string& text) {
     result = ClientError("unknown integration rule '" + rule + "': rect, trap or simp");
   } else if (result.empty() && var.empty()) {
     result = ClientError(
-        "no integration variable: Integrate(from; to; steps; rule; variable) = expression");
+        "no integration variable: Integrate(from; to; steps; "
+        "rule; variable) = expression");
   } else if (result.empty()) {
     steps = std::nearbyint(steps);
     const int32_t n = steps > 2147483647.0    ? INT32_MAX
@@ -565,7 +540,9 @@ void Interpreter::PlotLine(const Line& line) {
       FieldNumber("steps", PlotParameter(line.text, 4), steps, error)) {
     plot.steps = PlotSteps(steps);
     if (plot.var.empty()) {
-      error = ClientError("no plot variable: Plot(from; variable; to; steps; [file]) = expression");
+      error = ClientError(
+          "no plot variable: Plot(from; variable; to; steps; "
+          "[file]) = expression");
     } else if (plot.steps < 0) {
       error = ClientError("steps = " + PlotParameter(line.text, 4) +
                           ": the number of steps must lie between 0 and " +
@@ -611,7 +588,7 @@ void Interpreter::DimXGroup(const Line& first, const std::vector<std::string>& l
     const std::size_t close = open == std::string::npos ? std::string::npos : text.find(')', open);
     name = eq == std::string::npos || open == std::string::npos
                ? std::string()
-               : Bracketed(Trim(text.substr(eq + 1, open - eq - 1)));
+               : Bracketed(aux::Trim(text.substr(eq + 1, open - eq - 1)));
     sizes = close == std::string::npos ? std::string() : text.substr(open + 1, close - open - 1);
   };
   // Each element assignment adds the text after its "=", until an empty field.
@@ -620,11 +597,11 @@ void Interpreter::DimXGroup(const Line& first, const std::vector<std::string>& l
     const std::string fields =
         (eq == std::string::npos ? std::string() : text.substr(eq + 1)) + ";";
     for (int f = 2;; ++f) {
-      const std::string field = Trim(aux::FieldS(fields, f));
+      const std::string field = aux::Trim(aux::FieldS(fields, f));
       if (field.empty()) break;
       const std::size_t assign = field.find('=');
       definition +=
-          ";" + Trim(assign == std::string::npos ? std::string() : field.substr(assign + 1));
+          ";" + aux::Trim(assign == std::string::npos ? std::string() : field.substr(assign + 1));
     }
   };
 
@@ -634,12 +611,12 @@ void Interpreter::DimXGroup(const Line& first, const std::vector<std::string>& l
   std::string dims = sizes + ";";
   std::replace(dims.begin(), dims.end(), ',', ';');
   std::string definition =
-      name + ";" + Trim(aux::FieldS(dims, 1)) + ";" + Trim(aux::FieldS(dims, 2));
+      name + ";" + aux::Trim(aux::FieldS(dims, 1)) + ";" + aux::Trim(aux::FieldS(dims, 2));
   elements(first.text, definition);
   int last = first.number;
   while (index + 1 < lines.size()) {
-    std::string next = Trim(lines[index + 1]);
-    if (Lower(next.substr(0, 4)) != "dimx") break;
+    std::string next = aux::Trim(lines[index + 1]);
+    if (aux::Lower(next.substr(0, 4)) != "dimx") break;
     next = next.substr(0, next.find('\''));
     std::string next_name;
     std::string next_sizes;

@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include <string>
 
 #include "../AuxFunct/aux_funct.h"
+#include "../AuxFunct/text.h"
 #include "../net/trx_cli/trx_cli.h"
 #include "../net/trx_cs/client.h"
 #include "aPlot/plot_image_qt.h"
@@ -93,18 +93,13 @@ int ParseOptions(int argc, char** argv, Options& o) {
     } else if (arg == "--host") {
       o.host = value;
     } else if (arg == "--port") {
-      int port = 0;
-      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
-      if (value.empty() || ec != std::errc() || end != value.data() + value.size() || port < 1 ||
-          port > 65535) {
-        return 1 + Usage(("bad port: " + value).c_str());
-      }
-      o.port = port;
+      const std::optional<int32_t> port = aux::DigitsOf(value);
+      if (!port || *port < 1 || *port > 65535) return 1 + Usage(("bad port: " + value).c_str());
+      o.port = *port;
     } else if (arg == "--decimals") {
       // Numbers cross the wire with ten decimals: more would be invented.
-      const bool whole = !value.empty() && value.size() <= 2 &&
-                         value.find_first_not_of("0123456789") == std::string::npos;
-      if (!whole || aux::IntegerOf(value) > corvane::kMaxDecimals) {
+      const std::optional<int32_t> decimals = aux::DigitsOf(value);
+      if (!decimals || value.size() > 2 || *decimals > corvane::kMaxDecimals) {
         return 1 + Usage("--decimals takes a whole number from 0 to 10");
       }
       o.decimals = value;

@@ -5,10 +5,10 @@
 #include <limits>
 
 #include "../../AuxFunct/aux_funct.h"
+#include "../../AuxFunct/text.h"
 #include "../../net/trx_cli/trx_cli.h"
 #include "../../net/trx_cs/trx_cs.h"
 #include "../files.h"
-#include "../text.h"
 
 namespace corvane {
 namespace {
@@ -35,20 +35,21 @@ int PlotSteps(double value) {
 }
 
 std::string PlotParameter(const std::string& line, int i) {
-  return Trim(aux::FieldS(Parameters(line), i));
+  return aux::Trim(aux::FieldS(Parameters(line), i));
 }
 
 Plot ParsePlotLine(const std::string& line, int n) {
   Plot plot;
   plot.number = n;
   const std::size_t eq = line.find('=');
-  plot.expr = eq == std::string::npos ? std::string() : Trim(std::string_view(line).substr(eq + 1));
+  plot.expr =
+      eq == std::string::npos ? std::string() : aux::Trim(std::string_view(line).substr(eq + 1));
   const std::string params = Parameters(line);
   plot.from = aux::FieldD(params, 1);
-  plot.var = Lower(Trim(aux::FieldS(params, 2)));
+  plot.var = aux::Lower(aux::Trim(aux::FieldS(params, 2)));
   plot.to = aux::FieldD(params, 3);
   plot.steps = PlotSteps(aux::FieldD(params, 4));
-  plot.file = WithoutBrackets(Trim(aux::FieldS(params, 5)));
+  plot.file = WithoutBrackets(aux::Trim(aux::FieldS(params, 5)));
   return plot;
 }
 
@@ -103,8 +104,8 @@ bool SavePlotData(const Plot& plot, const std::string& file_name) {
   std::string text = "Id\tX\tY\r\n";
   for (std::size_t i = 0; i < std::min(plot.x.size(), plot.y.size()); ++i) {
     if (!Finite(plot, i)) continue;
-    text += std::to_string(i) + "\t" + aux::Tidy(aux::Fixed10(plot.x[i])) + "\t" +
-            aux::Tidy(aux::Fixed10(plot.y[i])) + "\r\n";
+    text += std::to_string(i) + "\t" + aux::ShortNumber(plot.x[i]) + "\t" +
+            aux::ShortNumber(plot.y[i]) + "\r\n";
   }
   if (WriteWholeFile(path, text)) return true;
   trx::MessageBox("Error: can't write the file.\r\n" + path, "Corvane");

@@ -19,7 +19,7 @@ constexpr int kWidth = 400;
 constexpr int kHeight = 400;
 constexpr int kButtonRow = 35;
 
-QString Tidied10(double value) { return QString::fromStdString(aux::Tidy(aux::Fixed10(value))); }
+QString Tidied10(double value) { return QString::fromStdString(aux::ShortNumber(value)); }
 
 }  // namespace
 

@@ -3,25 +3,14 @@
 // letter touches its first occurrence; a comment ends the line's colouring.
 #include "highlight.h"
 
+#include "../../AuxFunct/text.h"
+
 namespace txthl {
 namespace {
 
 using Kind = Keyword::Kind;
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-std::string Capitals(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Upper(c);
-  return out;
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 Range Coloured(Kind kind, std::size_t start, std::size_t end) {
   Range r{static_cast<int>(start), static_cast<int>(end - start), kFunctionColour, false};
@@ -59,10 +48,10 @@ bool TouchesLetter(const std::string& text, std::size_t pos, std::size_t length)
 // describes; the help of the range holding the cursor goes to out.help.
 Highlight Apply(std::string_view line, int cursor_column, bool output) {
   Highlight out;
-  std::string text = Capitals(line);
+  std::string text = aux::Upper(line);
   for (const Keyword& keyword : Keywords()) {
     if ((keyword.kind == Kind::Output) != output) continue;
-    const std::string key = Capitals(keyword.text);
+    const std::string key = aux::Upper(keyword.text);
     std::size_t pos = text.find(key);
     if (pos == std::string::npos) continue;
     if (key.size() > 1 && TouchesLetter(text, pos, key.size())) continue;
@@ -93,7 +82,7 @@ Highlight Apply(std::string_view line, int cursor_column, bool output) {
 
 std::string HelpText(const Keyword& keyword) {
   if (keyword.kind == Kind::Function || keyword.kind == Kind::Output) {
-    return "Function: " + Capitals(keyword.text);
+    return "Function: " + aux::Upper(keyword.text);
   }
   std::string text = keyword.description;
   for (std::size_t p; (p = text.find("//")) != std::string::npos;) {
@@ -109,7 +98,7 @@ Highlight HighlightLine(std::string_view line, int cursor_column) {
 std::vector<Range> HighlightOutput(std::string_view line) { return Apply(line, 0, true).ranges; }
 
 Highlight HighlightWordAtCursor(std::string_view line, int cursor_column) {
-  const std::string text = Capitals(line);
+  const std::string text = aux::Upper(line);
   auto word_char = [](char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == '.'; };
   std::size_t at = static_cast<std::size_t>(cursor_column > 0 ? cursor_column - 1 : 0);
   at = std::min(at, text.size());
@@ -121,7 +110,7 @@ Highlight HighlightWordAtCursor(std::string_view line, int cursor_column) {
   if (start == end) return out;
   const std::string word = text.substr(start, end - start);
   for (const Keyword& keyword : Keywords()) {
-    if (keyword.kind == Kind::Output || Trimmed(Capitals(keyword.text)) != word) continue;
+    if (keyword.kind == Kind::Output || aux::Trim(aux::Upper(keyword.text)) != word) continue;
     out.ranges.push_back(Coloured(keyword.kind, start, end));
     out.help = HelpText(keyword);
     break;
