@@ -3,9 +3,11 @@
 // the engine runs inside Guarded, which turns an exception into the export's
 // failure value with the error set: -20 when the host's progress handler
 // stopped the call, else -12 (a failed allocation or a limit reached). Only
-// the stubs that return a constant stay outside.
+// the stubs that return a constant stay outside. The state they work on is
+// the process-wide engine's (ProcessEngine()).
 #include "DuZuradi/duzuradi.h"
 #include "Solver/solver.h"
+#include "engine.h"
 #include "include/tarnix.h"
 #include "matrix/matrix.h"
 
@@ -27,39 +29,41 @@ R FailureValue(N neutral) {
 }
 template <class R>
 R FailureValue(ErrorNumber) {
-  return static_cast<R>(gs.e_error);
+  return static_cast<R>(ProcessEngine().state.e_error);
 }
 
 // One export running. The outermost one starts a call: the host's progress
 // count and the matrix memory its limit is measured from begin there.
 class CallFrame {
  public:
-  CallFrame() noexcept : mark_(matrix::EvaluationMark()) {
-    if (gs.call_depth++ == 0) {
-      gs.progress_countdown = gs.progress_period;
-      gs.matrix_bytes_at_call = gs.matrix_bytes;
+  explicit CallFrame(Engine& engine) noexcept
+      : state_(engine.state), mark_(matrix::EvaluationMark()) {
+    if (state_.call_depth++ == 0) {
+      state_.progress_countdown = state_.progress_period;
+      state_.matrix_bytes_at_call = state_.matrix_bytes;
     }
   }
-  ~CallFrame() { --gs.call_depth; }
+  ~CallFrame() { --state_.call_depth; }
   CallFrame(const CallFrame&) = delete;
   CallFrame& operator=(const CallFrame&) = delete;
 
   // After an exception: the error, the engine's modes as between calls, and
   // the internal matrices the call made given back.
   void Unwound(int16_t code) const noexcept {
-    gs.e_error = code;
-    gs.InternalMode = false;
-    gs.depth = 0;
+    state_.e_error = code;
+    state_.InternalMode = false;
+    state_.depth = 0;
     matrix::DropTemporaries(mark_);
   }
 
  private:
+  State& state_;
   uint64_t mark_;
 };
 
 template <class R, class N, class Body>
 R Guarded(N neutral, Body body) noexcept {
-  const CallFrame frame;
+  const CallFrame frame(ProcessEngine());
   try {
     return body();
   } catch (const Interruption&) {
@@ -77,7 +81,7 @@ extern "C" {
 // ---- Frame -------------------------------------------------------------------
 
 TARNIX_API int32_t TARNIX_CALL GetE_Error(void) {
-  return Guarded<int32_t>(kErrorNumber, [] { return gs.e_error; });
+  return Guarded<int32_t>(kErrorNumber, [] { return ProcessEngine().state.e_error; });
 }
 
 TARNIX_API const char* TARNIX_CALL GetE_ErrDescr(int32_t code) {
@@ -85,7 +89,7 @@ TARNIX_API const char* TARNIX_CALL GetE_ErrDescr(int32_t code) {
 }
 
 TARNIX_API int32_t TARNIX_CALL GetResultType(void) {
-  return Guarded<int32_t>(0, [] { return gs.ResultType; });
+  return Guarded<int32_t>(0, [] { return ProcessEngine().state.ResultType; });
 }
 
 TARNIX_API int32_t TARNIX_CALL SetDebugF(int32_t flags) {

@@ -192,12 +192,13 @@ double NumberOperand(Value value, std::string_view where);
 
 // ---- Matrices as the evaluator sees them ---------------------------------------
 
-// The matrix engine lies above the expression engine: it registers its steps
-// here when it is loaded (matrix/store.cpp), and the evaluator reaches
-// matrices only through them. Without a matrix engine every matrix operand
-// fails with -17 and a reset has no matrices to clear. A matrix's value in
-// an expression is its handle, of kind Matrix. A step that fails gives its
-// left operand (a function: the number 0) back unchanged.
+// The matrix engine lies above the expression engine: the process-wide
+// engine attaches the store's steps here when it is made (engine.cpp), and
+// the evaluator reaches matrices only through them. Without a matrix engine
+// every matrix operand fails with -17 and a reset has no matrices to clear.
+// A matrix's value in an expression is its handle, of kind Matrix. A step
+// that fails gives its left operand (a function: the number 0) back
+// unchanged.
 struct MatrixSteps {
   // A matrix named in an expression, as a fresh internal copy.
   Value (*load_operand)(std::string_view name, char suffix);

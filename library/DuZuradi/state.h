@@ -1,5 +1,6 @@
-// The library's process-wide state. Everything here exists once per process
-// and is shared by every export; the library is not reentrant.
+// The expression engine's state: the frame, the message settings, the
+// variable and function lists and the process-wide Scanner. Its one instance
+// is a member of the process-wide engine (engine.h).
 #pragma once
 
 #include <cstddef>
@@ -116,6 +117,7 @@ struct State : Scanner {
   std::string work_points;
 };
 
-extern State gs;
+// The process-wide engine's state (a reference bound as the library loads).
+extern State& gs;
 
 }  // namespace tarnix

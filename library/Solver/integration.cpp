@@ -9,9 +9,6 @@
 namespace tarnix::solver {
 namespace {
 
-// The result of dIntegrate, kept between calls.
-double IntegralValue = 0.0;
-
 // f(x) for one abscissa after another. The first evaluation that fails
 // ends the integration: a sum that went on past it would be a plausible
 // wrong number.

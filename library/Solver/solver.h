@@ -15,6 +15,9 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
                   std::string_view var, double* result);
 double dIntegrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
                   std::string_view var);
+// The result of dIntegrate, kept between calls: the process-wide engine's
+// (a reference bound as the library loads).
+extern double& IntegralValue;
 
 // ---- Solvers -------------------------------------------------------------------------
 

@@ -14,6 +14,10 @@
 #include "../core/errors.h"
 #include "../core/value.h"
 
+namespace tarnix {
+struct MatrixSteps;
+}  // namespace tarnix
+
 namespace tarnix::matrix {
 
 // ---- Store ---------------------------------------------------------------------
@@ -77,6 +81,10 @@ void PublishResult(double handle);
 // error the internal matrices it created since are dropped.
 uint64_t EvaluationMark();
 void DropTemporaries(uint64_t mark);
+
+// The store's steps of the evaluator, for AttachMatrices: the process-wide
+// engine attaches them when it is made.
+const MatrixSteps* StoreSteps();
 
 // ---- Linear algebra -------------------------------------------------------------
 

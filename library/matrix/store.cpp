@@ -12,8 +12,6 @@
 
 namespace tarnix::matrix {
 
-MatrixStore store;
-
 namespace {
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -401,15 +399,15 @@ namespace {
 
 std::size_t NamedCount() { return store.named; }
 
-// The steps the evaluator reaches matrices through, registered as the store
-// is loaded: the evaluator lies below the matrix engine and includes none
-// of it.
+// The steps the evaluator reaches matrices through: the evaluator lies below
+// the matrix engine and includes none of it.
 constexpr MatrixSteps kSteps{
     &LoadOperand,    &CalcMatrixSumSubt, &CalcMatrixDivMult, &CalcMatrFunct, &PublishResult,
     &EvaluationMark, &DropTemporaries,   &ClearMatrixList,   &GetMatrixPtr,  &NamedCount};
-[[maybe_unused]] const bool kAttached = (AttachMatrices(&kSteps), true);
 
 }  // namespace
+
+const MatrixSteps* StoreSteps() { return &kSteps; }
 
 StoreSize SizeOfStore() { return {store.arrList.size(), store.live_handles.size(), store.named}; }
 

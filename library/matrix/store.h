@@ -1,5 +1,6 @@
-// The matrix store's process-wide state: the list of named matrices and the
-// storage blocks their handles stand for. Internal to the matrix engine.
+// The matrix store: the list of named matrices and the storage blocks their
+// handles stand for. Internal to the matrix engine; its one instance is a
+// member of the process-wide engine (engine.h).
 #pragma once
 
 #include <cstdint>
@@ -46,7 +47,8 @@ struct MatrixStore {
   std::string listing;    // the last listing of aPrint and the about text
 };
 
-extern MatrixStore store;
+// The process-wide engine's store (a reference bound as the library loads).
+extern MatrixStore& store;
 
 // Names are kept trimmed of blanks and in lower case (A-Z and the Latin-1
 // capitals 0xC0-0xDE).

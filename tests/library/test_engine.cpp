@@ -1,0 +1,46 @@
+// The process-wide engine: one instance, the state every layer reaches
+// through gs, matrix::store and solver::IntegralValue, with the matrix
+// store attached to the evaluator from the start.
+#include <gtest/gtest.h>
+
+#include "DuZuradi/duzuradi.h"
+#include "Solver/solver.h"
+#include "engine.h"
+#include "matrix/matrix.h"
+
+namespace tarnix {
+namespace {
+
+TEST(Engine, IsOneInstance) { EXPECT_EQ(&ProcessEngine(), &ProcessEngine()); }
+
+TEST(Engine, LayersReachItsMembers) {
+  Engine& engine = ProcessEngine();
+  EXPECT_EQ(&gs, &engine.state);
+  EXPECT_EQ(&matrix::store, &engine.store);
+  EXPECT_EQ(&solver::IntegralValue, &engine.integral_value);
+}
+
+TEST(Engine, HasItsLoadTimeValues) {
+  const State& state = ProcessEngine().state;
+  EXPECT_GE(state.returned_text.size(), 256u);
+  EXPECT_NE(state.rng_state, 0u);
+}
+
+TEST(Engine, MatricesAreAttachedBeforeAnyExport) {
+  EXPECT_EQ(Matrices().elements, &matrix::GetMatrixPtr);
+  ReSetDuZuradi();
+  ASSERT_GE(matrix::SetStrMatrix("[mE];2;2;1;2;3;4", 0, 0), 0);
+  double value = 0;
+  EXPECT_EQ(Eval("det([mE])", &value, 0), 0);
+  EXPECT_EQ(value, -2);
+  ReSetDuZuradi();
+}
+
+TEST(Engine, KeepsTheIntegralBetweenCalls) {
+  ReSetDuZuradi();
+  EXPECT_DOUBLE_EQ(solver::dIntegrate("2*x", 0, 1, 10, 1, "x"), 1.0);
+  EXPECT_DOUBLE_EQ(ProcessEngine().integral_value, 1.0);
+}
+
+}  // namespace
+}  // namespace tarnix
