@@ -107,17 +107,25 @@ TARNIX_API int32_t TARNIX_CALL ReSetDuZuradi(void) {
 // ---- Evaluation ----------------------------------------------------------------
 
 TARNIX_API int32_t TARNIX_CALL e_eval(const char* expr, double* result, int32_t check) {
-  return Guarded<int32_t>(kErrorNumber, [&] { return Eval(Text(expr), result, check); });
+  return Guarded<int32_t>(kErrorNumber, [&] {
+    Engine& e = ProcessEngine();
+    return Eval(e.state, Text(expr), result, check);
+  });
 }
 
 TARNIX_API double TARNIX_CALL de_eval(const char* expr, int32_t check) {
-  return Guarded<double>(kErrorNumber, [&] { return DEval(Text(expr), check); });
+  return Guarded<double>(kErrorNumber, [&] {
+    Engine& e = ProcessEngine();
+    return DEval(e.state, Text(expr), check);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL e_evals(const char* expr, double x1, const char* var, double x2,
                                        int32_t n, double* xs, double* ys, double* info) {
-  return Guarded<int32_t>(
-      kErrorNumber, [&] { return EvalRange(Text(expr), x1, Text(var), x2, n, xs, ys, info); });
+  return Guarded<int32_t>(kErrorNumber, [&] {
+    Engine& e = ProcessEngine();
+    return EvalRange(e.state, Text(expr), x1, Text(var), x2, n, xs, ys, info);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL SetBoolSign(int32_t sign) {
@@ -394,34 +402,48 @@ TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {
 TARNIX_API int32_t TARNIX_CALL Integrate(const char* expr, double from, double to, int32_t N,
                                          int32_t method, const char* var, double* result) {
   return Guarded<int32_t>(kErrorNumber, [&] {
-    return solver::Integrate(Text(expr), from, to, N, method, Text(var), result);
+    Engine& e = ProcessEngine();
+    return solver::Integrate(e.state, Text(expr), from, to, N, method, Text(var), result);
   });
 }
 
 TARNIX_API double TARNIX_CALL dIntegrate(const char* expr, double from, double to, int32_t N,
                                          int32_t method, const char* var) {
-  return Guarded<double>(
-      0.0, [&] { return solver::dIntegrate(Text(expr), from, to, N, method, Text(var)); });
+  return Guarded<double>(0.0, [&] {
+    Engine& e = ProcessEngine();
+    return solver::dIntegrate(e.state, e.integral_value, Text(expr), from, to, N, method,
+                              Text(var));
+  });
 }
 
 // ---- Solvers ------------------------------------------------------------------------------
 
 TARNIX_API double TARNIX_CALL dPolySolve(const char* expr, const char* var) {
-  return Guarded<double>(0.0, [&] { return solver::dPolySolve(Text(expr), Text(var)); });
+  return Guarded<double>(0.0, [&] {
+    Engine& e = ProcessEngine();
+    return solver::dPolySolve(e.state, Text(expr), Text(var));
+  });
 }
 
 TARNIX_API double TARNIX_CALL dSolve(const char* expr, const char* var) {
-  return Guarded<double>(0.0, [&] { return solver::dSolve(Text(expr), Text(var)); });
+  return Guarded<double>(0.0, [&] {
+    Engine& e = ProcessEngine();
+    return solver::dSolve(e.state, Text(expr), Text(var));
+  });
 }
 
 TARNIX_API const char* TARNIX_CALL sPolyNewt(const char* expr, const char* var, int32_t maxIter) {
-  return Guarded<const char*>("",
-                              [&] { return solver::sPolyNewt(Text(expr), Text(var), maxIter); });
+  return Guarded<const char*>("", [&] {
+    Engine& e = ProcessEngine();
+    return solver::sPolyNewt(e.state, Text(expr), Text(var), maxIter);
+  });
 }
 
 TARNIX_API const char* TARNIX_CALL sSolve(const char* expr, const char* var, int32_t iterations) {
-  return Guarded<const char*>("",
-                              [&] { return solver::sSolve(Text(expr), Text(var), iterations); });
+  return Guarded<const char*>("", [&] {
+    Engine& e = ProcessEngine();
+    return solver::sSolve(e.state, Text(expr), Text(var), iterations);
+  });
 }
 
 // ---- Polynomials ------------------------------------------------------------------------

@@ -149,10 +149,23 @@ std::string LowerCase(std::string_view text);
 
 // ---- Evaluation ------------------------------------------------------------
 
-int32_t Eval(std::string_view expr, double* result, int32_t check);
-double DEval(std::string_view expr, int32_t check);
-int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,
-                  double* xs, double* ys, double* info);
+// The entry points take the state they work on; what they call below them
+// (the parser's error path, messages, the lists, the host's hold, the
+// matrix steps) reaches the process-wide state through gs, so state is the
+// process-wide engine's.
+int32_t Eval(State& state, std::string_view expr, double* result, int32_t check);
+double DEval(State& state, std::string_view expr, int32_t check);
+int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_view var, double x2,
+                  int32_t n, double* xs, double* ys, double* info);
+// The same on gs, for the callers inside the library and its tests.
+inline int32_t Eval(std::string_view expr, double* result, int32_t check) {
+  return Eval(gs, expr, result, check);
+}
+inline double DEval(std::string_view expr, int32_t check) { return DEval(gs, expr, check); }
+inline int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2,
+                         int32_t n, double* xs, double* ys, double* info) {
+  return EvalRange(gs, expr, x1, var, x2, n, xs, ys, info);
+}
 int32_t SetBoolSign(int32_t sign);
 
 // An expression with a variable's occurrences found once (plain,

@@ -41,32 +41,34 @@ void CheckFinite(Value result, std::string_view procedure) {
 // interruption or a limit unwinds through it).
 class ParseScope {
  public:
-  ParseScope() {
-    gs.InternalMode = true;
-    gs.depth = 0;
+  explicit ParseScope(State& state)
+      : state_(state), internal_(state.InternalMode), depth_(state.depth) {
+    state_.InternalMode = true;
+    state_.depth = 0;
   }
   ~ParseScope() {
-    gs.InternalMode = internal_;
-    gs.depth = depth_;
+    state_.InternalMode = internal_;
+    state_.depth = depth_;
   }
   ParseScope(const ParseScope&) = delete;
   ParseScope& operator=(const ParseScope&) = delete;
 
  private:
-  bool internal_ = gs.InternalMode;
-  int32_t depth_ = gs.depth;
+  State& state_;
+  bool internal_;
+  int32_t depth_;
 };
 
 // The steps e_eval and de_eval share: the ambiguity check, commas as
 // decimal points, user functions pasted in, one parse from level 1.
 // Returns false when the text never reached the parser (nothing to write).
-bool Evaluate(std::string_view expr, int32_t check, Entry entry, Value& result) {
-  gs.e_error = kNoError;
+bool Evaluate(State& state, std::string_view expr, int32_t check, Entry entry, Value& result) {
+  state.e_error = kNoError;
   if (check != 0 && CheckFunctions() != 0) {
-    gs.e_error = kErrAmbiguous;
+    state.e_error = kErrAmbiguous;
     return false;
   }
-  Scanner& scan = gs;
+  Scanner& scan = state;
   std::string& text = scan.next_text;
   text.assign(expr);
   for (std::size_t p = text.find(','); p != std::string::npos; p = text.find(',', p + 1)) {
@@ -74,61 +76,61 @@ bool Evaluate(std::string_view expr, int32_t check, Entry entry, Value& result) 
   }
   if (!ExpandFunctions(text)) return false;
 
-  gs.e_error = kNoError;
+  state.e_error = kNoError;
   {
     // Matrices copied or made while parsing are internal; de_eval marks
     // them so too, so that its temporaries do not outlive it.
-    const ParseScope scope;
+    const ParseScope scope(state);
     StartPreparedScan(scan);
     result = e_prs(scan, 1);
-    gs.ResultType = static_cast<int8_t>(result.kind);
+    state.ResultType = static_cast<int8_t>(result.kind);
   }
 
   const std::string_view procedure = entry == Entry::EEval ? "e_eval" : "de_eval";
   if (scan.tok != Tok::End && Fail(kErrEvalSyntax))
     ReportWithDump(procedure, SyntaxErrorLine(scan));
-  if (gs.e_error == kNoError) CheckFinite(result, procedure);
+  if (state.e_error == kNoError) CheckFinite(result, procedure);
   return true;
 }
 
 }  // namespace
 
-int32_t Eval(std::string_view expr, double* result, int32_t check) {
+int32_t Eval(State& state, std::string_view expr, double* result, int32_t check) {
   const uint64_t mark = Matrices().evaluation_mark();
   Value value;
-  if (!Evaluate(expr, check, Entry::EEval, value)) return gs.e_error;
+  if (!Evaluate(state, expr, check, Entry::EEval, value)) return state.e_error;
   if (result != nullptr) *result = value.number;
-  if (gs.e_error == kNoError && IsMatrix(value)) {
+  if (state.e_error == kNoError && IsMatrix(value)) {
     Matrices().clear(HandleOf(value.number));
     return 1;
   }
   // A scalar result or a failure needs none of the matrices made meanwhile.
   Matrices().drop_temporaries(mark);
-  return gs.e_error == kNoError ? 0 : gs.e_error;
+  return state.e_error == kNoError ? 0 : state.e_error;
 }
 
-double DEval(std::string_view expr, int32_t check) {
+double DEval(State& state, std::string_view expr, int32_t check) {
   const uint64_t mark = Matrices().evaluation_mark();
   Value value;
-  Evaluate(expr, check, Entry::DeEval, value);
-  if (gs.e_error == kNoError && IsMatrix(value)) {
+  Evaluate(state, expr, check, Entry::DeEval, value);
+  if (state.e_error == kNoError && IsMatrix(value)) {
     Matrices().clear(HandleOf(value.number));
     Matrices().publish_result(value.number);
     return value.number;
   }
   Matrices().drop_temporaries(mark);
-  return gs.e_error == kNoError ? value.number : gs.e_error;
+  return state.e_error == kNoError ? value.number : state.e_error;
 }
 
-int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double x2, int32_t n,
-                  double* xs, double* ys, double* info) {
+int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_view var, double x2,
+                  int32_t n, double* xs, double* ys, double* info) {
   // Taken first, as a copy: a caller's text may live in library memory that
   // the evaluations overwrite (the message log, a returned text).
   Substitution points(expr, var);
   if (n < 0 || xs == nullptr || ys == nullptr || info == nullptr) {
-    gs.e_error = kErrInvalidParameter;
+    state.e_error = kErrInvalidParameter;
     ReportShort("e_evals", "Invalid number of points or array, n = " + std::to_string(n));
-    return gs.e_error;
+    return state.e_error;
   }
   // The caller's arrays are the only storage: n may be in the millions.
   const std::size_t count = static_cast<std::size_t>(n) + 1;
@@ -136,9 +138,9 @@ int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double
   std::fill(ys, ys + count, 0.0);
   std::fill(info, info + 5, 0.0);
   if (!std::isfinite(x1) || !std::isfinite(x2)) {
-    gs.e_error = kErrInvalidParameter;
+    state.e_error = kErrInvalidParameter;
     ReportShort("e_evals", "The range must be finite");
-    return gs.e_error;
+    return state.e_error;
   }
 
   // Every one of the n + 1 samples is computed, the last exactly at x2: the
@@ -151,8 +153,8 @@ int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double
     if (i + 1 == count && i > 0) x = x2;
     Tick();
     double y = 0.0;
-    Eval(points.With(x), &y, 0);
-    if (gs.e_error == kNoError) {
+    Eval(state, points.With(x), &y, 0);
+    if (state.e_error == kNoError) {
       if (first_success) {
         info[1] = info[3] = x;
         info[2] = info[4] = y;
@@ -170,7 +172,7 @@ int32_t EvalRange(std::string_view expr, double x1, std::string_view var, double
     ys[i] = y;
     x += step;  // accumulated, as the abscissae always were
   }
-  return gs.e_error;
+  return state.e_error;
 }
 
 Substitution::Substitution(std::string_view expr, std::string_view var)

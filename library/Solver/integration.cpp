@@ -14,13 +14,14 @@ namespace {
 // wrong number.
 class Integrand {
  public:
-  Integrand(std::string_view expr, std::string_view var) : points_(expr, LowerCase(var)) {}
+  Integrand(State& state, std::string_view expr, std::string_view var)
+      : state_(state), points_(expr, LowerCase(var)) {}
 
   double operator()(double x) {
     if (failed()) return 0.0;
     Tick();
     double value = 0.0;
-    const int32_t code = Eval(points_.With(x), &value, 0);
+    const int32_t code = Eval(state_, points_.With(x), &value, 0);
     if (code == 1) {  // a matrix: its value is a handle, no number to add
       failure_ = kErrInvalidParameter;
       ReportShort("Integrate", "The integrand gives a matrix, not a number");
@@ -34,30 +35,31 @@ class Integrand {
   int32_t code() const { return failed() ? failure_ : 0; }
 
  private:
+  State& state_;
   Substitution points_;
   int16_t failure_ = kNoError;
 };
 
 }  // namespace
 
-int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
-                  std::string_view var, double* result) {
+int32_t Integrate(State& state, std::string_view expr, double from, double to, int32_t n,
+                  int32_t method, std::string_view var, double* result) {
   if (result == nullptr) {
     ReportAsBox("Input parameter error: Returned Value not defined", "DuZuradi: Integrate",
                 kMsgReports);
-    gs.e_error = kErrNoReturnValue;
+    state.e_error = kErrNoReturnValue;
     return kErrNoReturnValue;
   }
   if (method < 0 || method > 2) {
     *result = 0.0;
-    gs.e_error = kErrInvalidParameter;
+    state.e_error = kErrInvalidParameter;
     ReportShort("Integrate", "Unknown method " + std::to_string(method) +
                                  ": 0 midpoint, 1 trapezoidal, 2 Simpson");
     return kErrInvalidParameter;
   }
   if (n <= 0 || !std::isfinite(from) || !std::isfinite(to)) {
     *result = 0.0;
-    gs.e_error = kErrInvalidParameter;
+    state.e_error = kErrInvalidParameter;
     ReportShort("Integrate",
                 "Number of subintervals must be at least 1 and the limits finite, N = " +
                     std::to_string(n));
@@ -66,11 +68,11 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
   if (method == 2 && n % 2 != 0) {
     ReportAsBox("Simpson's Rule requires that number of subintervals N be even.", "Solver",
                 kMsgAnyLevel);
-    gs.e_error = kErrNotEven;
+    state.e_error = kErrNotEven;
     return kErrNotEven;
   }
 
-  Integrand f(expr, var);
+  Integrand f(state, expr, var);
   const double h = (0.0 + (to - from)) / n;
   auto x = [from, h](int32_t i) { return from + i * h; };  // from the index, never accumulated
   double integral = 0.0;
@@ -104,20 +106,30 @@ int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int3
   }
   *result = integral;
   if (f.failed()) {
-    gs.e_error = static_cast<int16_t>(f.code());
+    state.e_error = static_cast<int16_t>(f.code());
     return f.code();
   }
   if (!std::isfinite(integral)) {
-    gs.e_error = std::isnan(integral) ? kErrNotANumber : kErrDivisionByZero;
-    return gs.e_error;
+    state.e_error = std::isnan(integral) ? kErrNotANumber : kErrDivisionByZero;
+    return state.e_error;
   }
   return 0;
 }
 
+double dIntegrate(State& state, double& kept, std::string_view expr, double from, double to,
+                  int32_t n, int32_t method, std::string_view var) {
+  Integrate(state, expr, from, to, n, method, var, &kept);
+  return kept;
+}
+
+int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
+                  std::string_view var, double* result) {
+  return Integrate(gs, expr, from, to, n, method, var, result);
+}
+
 double dIntegrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
                   std::string_view var) {
-  Integrate(expr, from, to, n, method, var, &IntegralValue);
-  return IntegralValue;
+  return dIntegrate(gs, IntegralValue, expr, from, to, n, method, var);
 }
 
 }  // namespace tarnix::solver

@@ -7,12 +7,25 @@
 #include <string>
 #include <string_view>
 
+namespace tarnix {
+struct State;
+}  // namespace tarnix
+
 namespace tarnix::solver {
+
+// The entry points of integration and the solvers take the state they work
+// on (the process-wide engine's); the evaluator's helpers they call reach it
+// through gs. The forms without a state work on gs.
 
 // ---- Integration -------------------------------------------------------------------
 
+int32_t Integrate(State& state, std::string_view expr, double from, double to, int32_t n,
+                  int32_t method, std::string_view var, double* result);
 int32_t Integrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
                   std::string_view var, double* result);
+// Integrate into kept, the result kept between calls, and return it.
+double dIntegrate(State& state, double& kept, std::string_view expr, double from, double to,
+                  int32_t n, int32_t method, std::string_view var);
 double dIntegrate(std::string_view expr, double from, double to, int32_t n, int32_t method,
                   std::string_view var);
 // The result of dIntegrate, kept between calls: the process-wide engine's
@@ -21,6 +34,10 @@ extern double& IntegralValue;
 
 // ---- Solvers -------------------------------------------------------------------------
 
+double dPolySolve(State& state, std::string_view expr, std::string_view var);
+double dSolve(State& state, std::string_view expr, std::string_view var);
+const char* sPolyNewt(State& state, std::string_view expr, std::string_view var, int32_t max_iter);
+const char* sSolve(State& state, std::string_view expr, std::string_view var, int32_t iterations);
 double dPolySolve(std::string_view expr, std::string_view var);
 double dSolve(std::string_view expr, std::string_view var);
 const char* sPolyNewt(std::string_view expr, std::string_view var, int32_t max_iter);

@@ -16,10 +16,10 @@ namespace {
 void SetVariable(std::string_view var, std::string_view value) { SetVarFunct(var, value, 0); }
 
 // f(x) with the variable set to x.
-double ValueAt(std::string_view expr, std::string_view var, double x) {
+double ValueAt(State& state, std::string_view expr, std::string_view var, double x) {
   SetVariable(var, Fixed10(x));
   double value = 0.0;
-  Eval(expr, &value, 0);
+  Eval(state, expr, &value, 0);
   return value;
 }
 
@@ -63,8 +63,8 @@ constexpr int kMostSteps = 200;
 // after another.
 class Newton {
  public:
-  Newton(std::string_view expr, std::string_view var)
-      : expr_(expr), var_(var), poly_(ParsePolynomial(expr, var)) {
+  Newton(State& state, std::string_view expr, std::string_view var)
+      : state_(state), expr_(expr), var_(var), poly_(ParsePolynomial(expr, var)) {
     if (poly_.ok && DerivativeText(poly_, derivative_)) {
       for (const PolyTerm& term : poly_.terms) terms_.push_back(TermMagnitudeText(term, poly_.var));
     }
@@ -73,7 +73,7 @@ class Newton {
   // otherwise the error number says why, as Poly_dydx's would.
   bool Ready() const {
     if (!terms_.empty()) return true;
-    gs.e_error = kNoError;
+    state_.e_error = kNoError;
     FailDerivative(poly_, var_);
     return false;
   }
@@ -86,9 +86,9 @@ class Newton {
     SetVariable(var_, x);
     f = 0.0;
     g = 0.0;
-    if (Eval(expr_, &f, 0) != 0) return false;
+    if (Eval(state_, expr_, &f, 0) != 0) return false;
     SetVariable(var_, x);
-    return Eval(derivative_, &g, 0) == 0;
+    return Eval(state_, derivative_, &g, 0) == 0;
   }
 
   // True when x is a root to the accuracy its ten decimals allow.
@@ -99,14 +99,15 @@ class Newton {
     double size = 0.0;
     for (const std::string& term : terms_) {
       double t = 0.0;
-      if (Eval(term, &t, 0) != 0) return false;
+      if (Eval(state_, term, &t, 0) != 0) return false;
       size += std::fabs(t);
     }
-    gs.e_error = kNoError;
+    state_.e_error = kNoError;
     return std::fabs(f) <= kRelativeResidual * size || std::fabs(f) <= kLastDecimal * std::fabs(g);
   }
 
  private:
+  State& state_;
   std::string expr_;
   std::string var_;
   PolyParse poly_;
@@ -116,9 +117,9 @@ class Newton {
 
 // Leaves the error of a solve that found no root: the evaluation's own
 // error when one failed, else "No root found".
-void FailNoRoot(std::string_view procedure, std::string_view x) {
-  if (gs.e_error == kNoError) gs.e_error = kErrNoRoot;
-  if (gs.e_error == kErrNoRoot) {
+void FailNoRoot(State& state, std::string_view procedure, std::string_view x) {
+  if (state.e_error == kNoError) state.e_error = kErrNoRoot;
+  if (state.e_error == kErrNoRoot) {
     ReportShort(procedure, "No root found: the last abscissa " + std::string(x) +
                                " leaves a residual that is not small");
   }
@@ -128,36 +129,36 @@ void FailNoRoot(std::string_view procedure, std::string_view x) {
 
 int32_t IntegerValue(std::string_view text) { return TruncToInt32(ReadNumber(text)); }
 
-double dPolySolve(std::string_view expr, std::string_view var) {
+double dPolySolve(State& state, std::string_view expr, std::string_view var) {
   const std::string e(expr);
   const std::string v(var);
-  const double x = Walk(200, [&](double at) { return std::fabs(ValueAt(e, v, at)); });
+  const double x = Walk(200, [&](double at) { return std::fabs(ValueAt(state, e, v, at)); });
   return x == 0.0 ? 1.0 : x;
 }
 
-double dSolve(std::string_view expr, std::string_view var) {
-  Newton newton(expr, var);
+double dSolve(State& state, std::string_view expr, std::string_view var) {
+  Newton newton(state, expr, var);
   if (!newton.Ready()) return 0.0;
-  double x = dPolySolve(newton.expr(), newton.var());
+  double x = dPolySolve(state, newton.expr(), newton.var());
   for (int step = 1; step <= kMostSteps; ++step) {
     Tick();
     if (step > kFixedSteps && newton.IsRoot(Fixed10(x))) return x;
     double f = 0.0;
     double g = 0.0;
     const bool evaluated = newton.Values(Fixed10(x), f, g);
-    LogLine(std::to_string(gs.e_error));
+    LogLine(std::to_string(state.e_error));
     if (!evaluated) break;
-    LogLine(std::to_string(gs.e_error));
+    LogLine(std::to_string(state.e_error));
     x = g != 0.0 ? x - f / g : x - f;  // a flat point moves by f itself
     LogLine(std::to_string(step) + ", " + Fixed10(x));
     if (!std::isfinite(x)) break;
   }
-  if (std::isfinite(x) && gs.e_error == kNoError && newton.IsRoot(Fixed10(x))) return x;
-  FailNoRoot("dSolve", Fixed10(x));
+  if (std::isfinite(x) && state.e_error == kNoError && newton.IsRoot(Fixed10(x))) return x;
+  FailNoRoot(state, "dSolve", Fixed10(x));
   return x;
 }
 
-const char* sPolyNewt(std::string_view expr, std::string_view var, int32_t max_iter) {
+const char* sPolyNewt(State& state, std::string_view expr, std::string_view var, int32_t max_iter) {
   const std::string e(expr);
   const std::string v(var);
   // Values pass as ten-decimal texts; the tests look at their integer parts.
@@ -165,15 +166,15 @@ const char* sPolyNewt(std::string_view expr, std::string_view var, int32_t max_i
   const double x = Walk(max_iter, [&](double at) {
     SetVariable(v, first ? std::string("0") : Fixed10(at));
     first = false;
-    return std::fabs(static_cast<double>(IntegerValue(Fixed10(DEval(e, 0)))));
+    return std::fabs(static_cast<double>(IntegerValue(Fixed10(DEval(state, e, 0)))));
   });
   return ReturnText(x == 0.0 ? std::string("1") : Fixed10(x));
 }
 
-const char* sSolve(std::string_view expr, std::string_view var, int32_t iterations) {
-  Newton newton(expr, var);
+const char* sSolve(State& state, std::string_view expr, std::string_view var, int32_t iterations) {
+  Newton newton(state, expr, var);
   if (!newton.Ready()) return ReturnText("");
-  std::string x = sPolyNewt(newton.expr(), newton.var(), 200);
+  std::string x = sPolyNewt(state, newton.expr(), newton.var(), 200);
   // At least one step; a zero derivative divides by 1.0, as dSolve does.
   for (int32_t step = 0; step < std::max(iterations, 1); ++step) {
     Tick();
@@ -186,9 +187,18 @@ const char* sSolve(std::string_view expr, std::string_view var, int32_t iteratio
     if (!std::isfinite(next)) break;
     x = Fixed10(next);
   }
-  if (gs.e_error == kNoError && newton.IsRoot(x)) return ReturnText(x);
-  FailNoRoot("sSolve", x);
+  if (state.e_error == kNoError && newton.IsRoot(x)) return ReturnText(x);
+  FailNoRoot(state, "sSolve", x);
   return ReturnText(x);
+}
+
+double dPolySolve(std::string_view expr, std::string_view var) { return dPolySolve(gs, expr, var); }
+double dSolve(std::string_view expr, std::string_view var) { return dSolve(gs, expr, var); }
+const char* sPolyNewt(std::string_view expr, std::string_view var, int32_t max_iter) {
+  return sPolyNewt(gs, expr, var, max_iter);
+}
+const char* sSolve(std::string_view expr, std::string_view var, int32_t iterations) {
+  return sSolve(gs, expr, var, iterations);
 }
 
 }  // namespace tarnix::solver

@@ -42,5 +42,23 @@ TEST(Engine, KeepsTheIntegralBetweenCalls) {
   EXPECT_DOUBLE_EQ(ProcessEngine().integral_value, 1.0);
 }
 
+TEST(Engine, EntryPointsTakeItsState) {
+  Engine& engine = ProcessEngine();
+  ReSetDuZuradi();
+  double value = 0;
+  EXPECT_EQ(Eval(engine.state, "2+3", &value, 0), 0);
+  EXPECT_EQ(value, 5);
+  EXPECT_EQ(DEval(engine.state, "2*3", 0), 6);
+  EXPECT_EQ(Eval(engine.state, "2+", &value, 0), engine.state.e_error);
+  EXPECT_NE(engine.state.e_error, kNoError);
+
+  double kept = 0;
+  EXPECT_DOUBLE_EQ(solver::dIntegrate(engine.state, kept, "3*x*x", 0, 1, 10, 2, "x"), 1.0);
+  EXPECT_DOUBLE_EQ(kept, 1.0);
+  EXPECT_EQ(engine.state.e_error, kNoError);
+  EXPECT_NEAR(solver::dSolve(engine.state, "x^2-4", "x"), 2.0, 1e-9);
+  ReSetDuZuradi();
+}
+
 }  // namespace
 }  // namespace tarnix
