@@ -29,6 +29,13 @@ inline std::string Trim(std::string_view text, std::string_view blanks = kLineBl
 }
 
 // A-Z to a-z; every other byte as it is.
+// text with every from written as to.
+inline std::string Replaced(std::string_view text, char from, char to) {
+  std::string out(text);
+  for (char& c : out) c = c == from ? to : c;
+  return out;
+}
+
 inline std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "../../AuxFunct/text.h"
 #include "server.h"
 
 namespace trx {
@@ -51,12 +52,6 @@ bool Matches(const Network& n, int family, const std::array<uint8_t, 16>& bytes)
   return (n.address[whole] & mask) == (bytes[whole] & mask);
 }
 
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool ParseOne(std::string_view item, Network& n) {
   const std::size_t slash = item.find('/');
   const std::string address(item.substr(0, slash));
@@ -96,7 +91,7 @@ bool ParseNetworks(std::string_view text, std::vector<Network>& networks, bool& 
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find(',', start), text.size());
-    const std::string_view item = Trimmed(text.substr(start, end - start));
+    const std::string_view item = aux::TrimView(text.substr(start, end - start), aux::kSpaceTab);
     start = end + 1;
     if (item == "any") {
       any = true;

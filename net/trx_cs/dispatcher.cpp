@@ -23,16 +23,9 @@ double D(std::string_view cmd, int i) { return aux::FieldD(cmd, wire::ArgField(i
 std::string Int(int64_t v) { return std::to_string(v); }
 uint8_t Byte(int32_t v) { return v != 0 ? 1 : 0; }
 
-std::string Replaced(std::string text, char from, char to) {
-  for (char& c : text) c = c == from ? to : c;
-  return text;
-}
-
-std::string TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
+// The rule word and the about text are trimmed of spaces only: a tab
+// beside the rule word makes it no rule, as it always has.
+std::string TrimSpaces(std::string_view text) { return aux::Trim(text, " "); }
 
 std::string Reply(std::string_view name, std::initializer_list<std::string_view> values) {
   return wire::Reply(wire::Get(name), values);
@@ -116,7 +109,7 @@ std::string Dispatcher::IntegrateCall(std::string_view cmd) {
                     : steps < INT32_MIN    ? INT32_MIN
                                            : static_cast<int32_t>(steps);
   // "trap" and "rect" as every client sends them, "simp" for Simpson's rule.
-  const int32_t method = aux::IntegrationMethod(TrimBlanks(S(cmd, 4)));
+  const int32_t method = aux::IntegrationMethod(TrimSpaces(S(cmd, 4)));
   double value = 0.0;
   const int32_t r =
       api_.Integrate(E(cmd, 0).c_str(), D(cmd, 1), D(cmd, 2), n, method, S(cmd, 5).c_str(), &value);
@@ -186,7 +179,7 @@ Dispatcher::Outcome Dispatcher::Execute(std::string_view cmd, DispatchReply& rep
       {"aAbout",
        [](Dispatcher&, const TarnixApi& api, std::string_view) {
          // Always mode 1 (no box on the server); ";" would split the field.
-         return Reply("aAbout", {"0", Replaced(TrimBlanks(api.aAbout(1)), ';', ',')});
+         return Reply("aAbout", {"0", aux::Replaced(TrimSpaces(api.aAbout(1)), ';', ',')});
        }},
       {"dSolve",
        [](Dispatcher&, const TarnixApi& api, std::string_view c) {

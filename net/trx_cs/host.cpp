@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include "../../AuxFunct/text.h"
 #include "trx_cs.h"
 
 namespace trx {
@@ -21,12 +22,6 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* reply)
   if (text->size() + n > kMaxReply) return 0;  // a page this long is no IP echo
   text->append(data, n);
   return n;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace
@@ -63,7 +58,7 @@ std::string ParseWanReply(std::string_view reply) {
   std::string_view address = reply.substr(start);
   if (end != std::string_view::npos)
     address = reply.substr(start, end > start ? end - start - 1 : 0);
-  return std::string(TrimBlanks(address));
+  return std::string(aux::TrimView(address, aux::kSpaceTab));
 }
 
 std::string GetWanIP(std::string_view host, std::string_view page) {

@@ -1,6 +1,8 @@
 // The table of the wire's functions and the writers of its bodies.
 #include "wire.h"
 
+#include "../../AuxFunct/text.h"
+
 namespace trx::wire {
 namespace {
 
@@ -69,12 +71,6 @@ std::string Body(const Function& f, std::span<const std::string_view> tags,
   return body;
 }
 
-std::string Replaced(std::string_view text, char from, char to) {
-  std::string out(text);
-  for (char& c : out) c = c == from ? to : c;
-  return out;
-}
-
 }  // namespace
 
 std::span<const Function> Functions() { return kFunctions; }
@@ -96,7 +92,7 @@ std::string Reply(const Function& f, std::initializer_list<std::string_view> val
   return Body(f, f.reply, values, f.reply_closed);
 }
 
-std::string ToWire(std::string_view text) { return Replaced(text, ';', kSemicolonStandIn); }
-std::string FromWire(std::string_view text) { return Replaced(text, kSemicolonStandIn, ';'); }
+std::string ToWire(std::string_view text) { return aux::Replaced(text, ';', kSemicolonStandIn); }
+std::string FromWire(std::string_view text) { return aux::Replaced(text, kSemicolonStandIn, ';'); }
 
 }  // namespace trx::wire
