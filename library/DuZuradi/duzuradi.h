@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../core/errors.h"
+#include "../core/text.h"
 #include "../core/value.h"
 #include "state.h"
 
@@ -143,9 +144,6 @@ const char* StrD0(std::string_view text);
 const char* TestStr(std::string_view text);
 char* TestStrPtr(char* buffer);
 const char* TestStrPtr2(char* buffer);
-
-// Lower case as names are kept: A-Z and the Latin-1 capitals 0xC0-0xDE.
-std::string LowerCase(std::string_view text);
 
 // ---- Evaluation ------------------------------------------------------------
 

@@ -8,8 +8,6 @@
 namespace tarnix {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // from_chars reports a range error without a value: tell overflow (the
 // number has digits before its point, or a positive exponent) from underflow.
 double OutOfRangeValue(std::string_view digits) {
@@ -68,9 +66,8 @@ double ReadNumber(std::string_view text) {
 }
 
 bool IsWholeNumber(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return false;
-  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  text = TrimView(text, kSpaceTab);
+  if (text.empty()) return false;
   if (text[0] == '+' || text[0] == '-') text.remove_prefix(1);
   if (text.empty() || !(IsDigit(text[0]) || text[0] == '.')) return false;
   double value = 0.0;
@@ -97,14 +94,5 @@ std::string TrimNumber(std::string_view text) {
 }
 
 const char* StrD0(std::string_view text) { return ReturnText(TrimNumber(text)); }
-
-std::string LowerCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    const auto u = static_cast<unsigned char>(c);
-    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE)) c = static_cast<char>(u + 0x20);
-  }
-  return out;
-}
 
 }  // namespace tarnix

@@ -13,11 +13,8 @@
 namespace tarnix {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-char ToLower(char c) { return IsUpper(c) ? static_cast<char>(c - 'A' + 'a') : c; }
-char ToUpper(char c) { return IsLower(c) ? static_cast<char>(c - 'a' + 'A') : c; }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 struct Reserved {
@@ -245,7 +242,7 @@ int32_t e_nxt(Scanner& sc) {
       sc.e_spelling = s.substr(start, pos - start);
       sc.tok = Tok::Matrix;
       if (pos < size) {
-        const char suffix = ToUpper(s[pos]);
+        const char suffix = AsciiUpper(s[pos]);
         if (suffix == 'I' || suffix == 'T' || suffix == 'D') {
           sc.MatrixSuffix = suffix;
           ++pos;
@@ -274,7 +271,7 @@ int32_t e_nxt(Scanner& sc) {
       // a plausible wrong result, so it becomes a token no operand starts with.
       sc.tok = (points <= 1 && digits) ? Tok::Num : Tok::Other;
       sc.tok_value = ReadDigitsAndPoints(sc.e_spelling);
-    } else if (IsLower(ToLower(ch)) || ch == '_') {
+    } else if (IsLower(AsciiLower(ch)) || ch == '_') {
       bool capitals = IsUpper(ch);
       while (pos < size) {
         const char c = s[pos];
@@ -287,7 +284,7 @@ int32_t e_nxt(Scanner& sc) {
       sc.e_spelling = s.substr(start, pos - start);
       if (capitals) {  // names are lower case: only then is a copy needed
         sc.name_buffer.assign(sc.e_spelling);
-        for (char& c : sc.name_buffer) c = ToLower(c);
+        for (char& c : sc.name_buffer) c = AsciiLower(c);
         sc.e_spelling = sc.name_buffer;
       }
       ResolveName(sc, sc.e_spelling);

@@ -9,22 +9,7 @@
 namespace tarnix {
 namespace {
 
-char ToLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = ToLower(c);
-  return out;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
-bool SelectsVariables(std::string_view which) { return Lowered(which) == "vars"; }
+bool SelectsVariables(std::string_view which) { return AsciiLowerCase(which) == "vars"; }
 
 // Position of the entry that starts with key ("name="), or npos.
 std::size_t FindEntry(std::string_view list, std::string_view key) {
@@ -68,7 +53,7 @@ bool ExpansionTooLong() {
 }  // namespace
 
 int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind) {
-  std::string key = Lowered(TrimBlanks(name));
+  std::string key = AsciiLowerCase(TrimView(name, kSpaceTab));
   if (!key.empty() && key.back() != '=') key += '=';
   NameList& list = kind == 0 ? gs.VarList : gs.FunctList;
   // A store that would add a name beyond the host's limit stores nothing.
@@ -112,9 +97,9 @@ bool ExpandFunctions(std::string& expr) {
     Tick();
     const std::size_t eq = field.find('=');
     if (eq == std::string_view::npos || eq == 0) return true;
-    const std::string name = Lowered(field.substr(0, eq));
+    const std::string name = AsciiLowerCase(field.substr(0, eq));
     const std::string_view body = field.substr(eq + 1);
-    lowered = Lowered(expr);
+    lowered = AsciiLowerCase(expr);
     std::size_t p = lowered.find(name);
     if (p == std::string::npos) return true;
     out.clear();

@@ -11,16 +11,13 @@
 namespace tarnix::solver {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || c == '_' || c == '#'; }
 bool IsNamePart(char c) { return (c >= 'a' && c <= 'z') || c == '_' || IsDigit(c); }
 
 // The name a variable argument stands for, or "" when it is no name.
 std::string NameOf(std::string_view var) {
-  std::string name = LowerCase(var);
-  const std::size_t first = name.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  name = name.substr(first, name.find_last_not_of(" \t") - first + 1);
+  const std::string name(TrimView(LowerCase(var), kSpaceTab));
+  if (name.empty()) return {};
   if (!IsNameStart(name[0]) || name[0] == '#') return {};
   for (char c : name) {
     if (!IsNamePart(c)) return {};

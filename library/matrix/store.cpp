@@ -14,12 +14,6 @@ namespace tarnix::matrix {
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 const char* Flag(bool value) { return value ? "-1" : "0"; }
 
 // Handles count up and wrap after 2^31 - 1, skipping those still in use.
@@ -93,7 +87,7 @@ void ReportStrMatrix(std::string_view text) { Report(text); }
 
 Block::~Block() { store.live_handles.erase(handle); }
 
-std::string StoredName(std::string_view name) { return LowerCase(TrimBlanks(name)); }
+std::string StoredName(std::string_view name) { return LowerCase(TrimView(name, kSpaceOnly)); }
 
 std::shared_ptr<Block> NewBlock(int64_t count) {
   auto block = std::make_shared<Block>();
@@ -263,13 +257,13 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
     ReportStrMatrix(report);
     return kErrInvalidParameter;
   }
-  std::string work(TrimBlanks(text));
+  std::string work(TrimView(text, kSpaceOnly));
   if (work.empty() || work.back() != ';') work += ';';
 
   std::vector<std::string_view> fields;
   for (std::size_t start = 0; start < work.size();) {
     const std::size_t end = work.find(';', start);
-    fields.push_back(TrimBlanks(std::string_view(work).substr(start, end - start)));
+    fields.push_back(TrimView(std::string_view(work).substr(start, end - start), kSpaceOnly));
     start = end + 1;
   }
   auto field = [&fields](std::size_t i) {
