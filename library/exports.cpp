@@ -135,20 +135,25 @@ TARNIX_API int32_t TARNIX_CALL SetBoolSign(int32_t sign) {
 // ---- Variables and user functions ------------------------------------------------
 
 TARNIX_API int32_t TARNIX_CALL SetVarFunct(const char* name, const char* value, int32_t kind) {
-  return Guarded<int32_t>(kErrorNumber,
-                          [&] { return tarnix::SetVarFunct(Text(name), Text(value), kind); });
+  return Guarded<int32_t>(kErrorNumber, [&] {
+    return tarnix::SetVarFunct(ProcessEngine().state, Text(name), Text(value), kind);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL GetVarFuncListLen(const char* which) {
-  return Guarded<int32_t>(0, [&] { return tarnix::GetVarFuncListLen(Text(which)); });
+  return Guarded<int32_t>(
+      0, [&] { return tarnix::GetVarFuncListLen(ProcessEngine().state, Text(which)); });
 }
 
 TARNIX_API int32_t TARNIX_CALL GetVarFuncList(char* buffer, int32_t maxLen, const char* which) {
-  return Guarded<int32_t>(0, [&] { return tarnix::GetVarFuncList(buffer, maxLen, Text(which)); });
+  return Guarded<int32_t>(0, [&] {
+    return tarnix::GetVarFuncList(ProcessEngine().state, buffer, maxLen, Text(which));
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL ClearVarFuncList(const char* which) {
-  return Guarded<int32_t>(0, [&] { return tarnix::ClearVarFuncList(Text(which)); });
+  return Guarded<int32_t>(
+      0, [&] { return tarnix::ClearVarFuncList(ProcessEngine().state, Text(which)); });
 }
 
 // ---- Number texts and string diagnostics --------------------------------------

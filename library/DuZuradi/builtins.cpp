@@ -25,29 +25,32 @@ double HalfPi() { return 2.0 * std::atan(1.0); }
 // showing as "-0".
 double Trunc(double v) { return std::trunc(v) + 0.0; }
 
-uint64_t NextRandom() {
-  uint64_t x = gs.rng_state;
+uint64_t NextRandom(State& st) {
+  uint64_t x = st.rng_state;
   x ^= x >> 12;
   x ^= x << 25;
   x ^= x >> 27;
-  gs.rng_state = x;
+  st.rng_state = x;
   return x * 0x2545F4914F6CDD1DULL;
 }
 
 // A random integer from 0 to n, n = x rounded half to even. There is none
 // for a negative n, and n beyond 31 bits is out of the generator's reach:
 // no number then, which the evaluator reports.
-double Rnd(double x) {
+double Rnd(State& st, double x) {
   const double n = std::nearbyint(x);
   if (!(n >= 0.0 && n <= 2147483647.0)) return std::nan("");
   // 32 random bits scaled to n + 1 values (n + 1 <= 2^31, so no overflow).
   const uint64_t span = static_cast<uint64_t>(n) + 1;
-  return static_cast<double>(((NextRandom() >> 32) * span) >> 32);
+  return static_cast<double>(((NextRandom(st) >> 32) * span) >> 32);
 }
 
+// A built-in is a function of its argument, or (rnd) of the state's
+// generator too: then fn is nullptr and of_state computes it.
 struct Builtin {
   std::string_view name;
   double (*fn)(double x);
+  double (*of_state)(State& st, double x) = nullptr;
 };
 
 // Sorted by name for the binary search below.
@@ -84,7 +87,7 @@ constexpr std::array<Builtin, 41> kBuiltins{{
     {"ln", [](double x) { return std::log(x); }},
     {"log", [](double x) { return std::log(x); }},
     {"log10", [](double x) { return std::log10(x); }},
-    {"rnd", Rnd},
+    {"rnd", nullptr, Rnd},
     {"sec", [](double x) { return 1 / std::cos(x); }},
     {"sech", [](double x) { return 2 / (E(x) + E(-x)); }},
     {"sgn", [](double x) { return Sgn(x); }},
@@ -104,20 +107,20 @@ const Builtin* FindBuiltin(std::string_view name) {
   return (it != kBuiltins.end() && it->name == name) ? &*it : nullptr;
 }
 
-void TraceCall(std::string_view name, double argument, double result) {
+void TraceCall(State& st, std::string_view name, double argument, double result) {
   TraceBlock("")
       .Line("'--- e_function(): ---")
-      .Line("    e_cnt = ", std::to_string(gs.e_cnt))
+      .Line("    e_cnt = ", std::to_string(st.e_cnt))
       .Line("    fun=", name)
       .Fixed("    arg=", argument)
       .Line("    drv = none")
       .Fixed("    n=", result)
-      .Emit();
+      .Emit(st);
 }
 
 }  // namespace
 
-double e_function(std::string_view name, double argument) {
+double e_function(State& st, std::string_view name, double argument) {
   std::string lowered;
   if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
     lowered.assign(name);
@@ -127,14 +130,14 @@ double e_function(std::string_view name, double argument) {
   const double x = F(argument);
   double result = 0.0;
   if (const Builtin* b = FindBuiltin(name)) {
-    result = NumberOrFail(F(b->fn(x)), name);
-  } else if (Fail(kErrUndefinedFunction)) {
+    result = NumberOrFail(st, F(b->fn != nullptr ? b->fn(x) : b->of_state(st, x)), name);
+  } else if (Fail(st, kErrUndefinedFunction)) {
     std::string line = "Undefined function: '";
     line += name;
     line += "'";
-    ReportWithDump("e_function", line);
+    ReportWithDump(st, "e_function", line);
   }
-  if (TraceReachesLog()) TraceCall(name, x, result);
+  if (TraceReachesLog(st)) TraceCall(st, name, x, result);
   return result;
 }
 

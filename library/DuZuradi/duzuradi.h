@@ -30,25 +30,38 @@ std::string_view ErrorDescription(int32_t code);
 
 // Copies text into the one holder of returned texts and returns it; the
 // pointer stays valid until the next call that returns a text.
-const char* ReturnText(std::string_view text);
+const char* ReturnText(State& st, std::string_view text);
+inline const char* ReturnText(std::string_view text) { return ReturnText(gs, text); }
 
 // The single route of every message: box, log or nothing, by the debug
-// flags given (EmitMessage: by DebugFlags).
-int32_t EmitMessageBy(int32_t debug_flags, std::string_view text, std::string_view title,
+// flags given (EmitMessage: by st's DebugFlags). The box is st's handler's,
+// the log st's.
+int32_t EmitMessageBy(State& st, int32_t debug_flags, std::string_view text, std::string_view title,
                       int32_t flag);
-inline int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag) {
-  return EmitMessageBy(gs.DebugFlags, text, title, flag);
+inline int32_t EmitMessageBy(int32_t debug_flags, std::string_view text, std::string_view title,
+                             int32_t flag) {
+  return EmitMessageBy(gs, debug_flags, text, title, flag);
 }
-void ShowMessageBox(std::string_view text, std::string_view title);
+inline int32_t EmitMessage(State& st, std::string_view text, std::string_view title, int32_t flag) {
+  return EmitMessageBy(st, st.DebugFlags, text, title, flag);
+}
+inline int32_t EmitMessage(std::string_view text, std::string_view title, int32_t flag) {
+  return EmitMessage(gs, text, title, flag);
+}
+void ShowMessageBox(const State& st, std::string_view text, std::string_view title);
+inline void ShowMessageBox(std::string_view text, std::string_view title) {
+  ShowMessageBox(gs, text, title);
+}
 void SetMessageBoxHandler(MsgBoxHandler handler);
 const char* MessageLog();
 
 // True when a message of flag 0 (the trace) would reach the log; trace lines
 // are composed only then.
-inline bool TraceReachesLog() {
-  const int32_t f = gs.DebugFlags;
+inline bool TraceReachesLog(const State& st) {
+  const int32_t f = st.DebugFlags;
   return f != 0 && (f & 1) == 0 && (f & (4 | 8)) != 0;
 }
+inline bool TraceReachesLog() { return TraceReachesLog(gs); }
 
 // The bits of the message level (ShowMsgs).
 inline constexpr int32_t kMsgReports = 1;     // failing steps compose reports
@@ -56,30 +69,47 @@ inline constexpr int32_t kMsgStoreTrace = 2;  // the matrix store reports each s
 inline constexpr int32_t kMsgAnyLevel = ~0;
 
 // True when failing steps compose their reports.
-inline bool ReportsWanted() { return (gs.MsgMode & kMsgReports) != 0; }
+inline bool ReportsWanted(const State& st) { return (st.MsgMode & kMsgReports) != 0; }
+inline bool ReportsWanted() { return ReportsWanted(gs); }
 
 // Stores code as the evaluation's error unless an earlier failure holds it;
 // returns true when this failure is the first one (and so is reported).
-bool Fail(int16_t code);
+inline bool Fail(State& st, int16_t code) {
+  if (st.e_error != kNoError) return false;
+  st.e_error = code;
+  return true;
+}
+inline bool Fail(int16_t code) { return Fail(gs, code); }
 
 // e_tok as text: "num", "hex", "const", "matrix", "id", "" at the end, else
 // the token's own spelling (reserved words, operators, punctuation).
 std::string_view e_tok();
 
-// The five lines that tell where the parser stands.
-std::string ErrorDump();
+// The five lines that tell where st's own scanner stands.
+std::string ErrorDump(const State& st);
+inline std::string ErrorDump() { return ErrorDump(gs); }
 
 // "Procedure: name", the message lines, an empty line, "Debug:", the dump;
-// sent to EmitMessage when reports are wanted.
-void ReportWithDump(std::string_view procedure, std::string_view message);
+// sent to EmitMessage when st wants reports.
+void ReportWithDump(State& st, std::string_view procedure, std::string_view message);
+inline void ReportWithDump(std::string_view procedure, std::string_view message) {
+  ReportWithDump(gs, procedure, message);
+}
 // The short two-line form ("Procedure: name", message) without the dump.
-void ReportShort(std::string_view procedure, std::string_view message);
+void ReportShort(State& st, std::string_view procedure, std::string_view message);
+inline void ReportShort(std::string_view procedure, std::string_view message) {
+  ReportShort(gs, procedure, message);
+}
 // A report composed by its step, sent as it is when reports are wanted.
-void Report(std::string_view text);
+void Report(State& st, std::string_view text);
+inline void Report(std::string_view text) { Report(gs, text); }
 
 // A report that is a box whatever DebugFlags say (Integrate's argument
 // checks), shown when the message level has any of the bits of levels.
-void ReportAsBox(std::string_view text, std::string_view title, int32_t levels);
+void ReportAsBox(const State& st, std::string_view text, std::string_view title, int32_t levels);
+inline void ReportAsBox(std::string_view text, std::string_view title, int32_t levels) {
+  ReportAsBox(gs, text, title, levels);
+}
 
 // The trace lines of one step, sent to the log as one message: an empty line,
 // then every line behind the step's prefix. Build one only when
@@ -90,7 +120,8 @@ class TraceBlock {
   TraceBlock& Line(std::string_view label, std::string_view value = {});
   TraceBlock& Line(std::string_view label, long long value);
   TraceBlock& Fixed(std::string_view label, double value);
-  void Emit() { EmitMessage(text_, "", 0); }
+  void Emit(State& st) { EmitMessage(st, text_, "", 0); }
+  void Emit() { Emit(gs); }
 
  private:
   std::string prefix_;
@@ -109,23 +140,27 @@ struct LimitExceeded {};
 int32_t SetProgressHandler(ProgressHandler handler, void* context, int32_t period);
 int32_t SetCallLimits(int32_t matrix_mb, int32_t entries);
 
-// Calls the progress handler; throws Interruption when it says stop.
-[[gnu::cold, gnu::noinline]] void AskHost();
+// Calls st's progress handler; throws Interruption when it says stop.
+[[gnu::cold, gnu::noinline]] void AskHost(State& st);
 // One evaluation step: an operator or function applied, a sample, an
 // integration point, a Newton step, a row of matrix work. Every period
 // steps of a call the handler is asked whether to go on.
-inline void Tick() {
-  if (gs.progress_handler != nullptr && --gs.progress_countdown <= 0) [[unlikely]]
-    AskHost();
+inline void Tick(State& st) {
+  if (st.progress_handler != nullptr && --st.progress_countdown <= 0) [[unlikely]]
+    AskHost(st);
 }
+inline void Tick() { Tick(gs); }
 
 // Matrix element storage taken and given back; taking more than the call's
 // limit allows throws LimitExceeded before anything is allocated.
-void ChargeMatrix(std::size_t bytes);
-inline void ReleaseMatrix(std::size_t bytes) { gs.matrix_bytes -= bytes; }
+void ChargeMatrix(State& st, std::size_t bytes);
+inline void ChargeMatrix(std::size_t bytes) { ChargeMatrix(gs, bytes); }
+inline void ReleaseMatrix(State& st, std::size_t bytes) { st.matrix_bytes -= bytes; }
+inline void ReleaseMatrix(std::size_t bytes) { ReleaseMatrix(gs, bytes); }
 
-// How many more variables, functions and matrices may be stored.
-std::size_t EntriesRoom();
+// How many more variables, functions and matrices st may store.
+std::size_t EntriesRoom(const State& st);
+inline std::size_t EntriesRoom() { return EntriesRoom(gs); }
 
 // ---- Number texts ----------------------------------------------------------
 
@@ -147,10 +182,10 @@ const char* TestStrPtr2(char* buffer);
 
 // ---- Evaluation ------------------------------------------------------------
 
-// The entry points take the state they work on; what they call below them
-// (the parser's error path, messages, the lists, the host's hold, the
-// matrix steps) reaches the process-wide state through gs, so state is the
-// process-wide engine's.
+// The entry points take the state they work on and hand it down to the
+// scanner, the parser, the built-ins, the reports, the lists and the host's
+// hold on the call. The matrix steps still reach the process-wide state
+// through gs, so state is the process-wide engine's.
 int32_t Eval(State& state, std::string_view expr, double* result, int32_t check);
 double DEval(State& state, std::string_view expr, int32_t check);
 int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_view var, double x2,
@@ -190,16 +225,27 @@ inline int32_t TruncToInt32(double v) {
 
 // Scalar results of "^", "*", "/", "+", "-": the matrix steps use them for
 // two scalar operands. "/" by zero fails with -9 and gives the left operand.
-double ScalarArith(char op, double left, double right);
+// Each failure is st's; the forms without st fail gs.
+double ScalarArith(State& st, char op, double left, double right);
+inline double ScalarArith(char op, double left, double right) {
+  return ScalarArith(gs, op, left, right);
+}
 // Fails the evaluation with -9 and its report; gives the left operand back.
-double DivisionByZero(double left);
+double DivisionByZero(State& st, double left);
+inline double DivisionByZero(double left) { return DivisionByZero(gs, left); }
 // Fails the evaluation with -8 when value is no number (a domain error such
 // as sqr(-1), or inf - inf): comparisons would otherwise turn it into a
 // plausible 0. step names the operation for the report. Gives value back.
-double NumberOrFail(double value, std::string_view step);
+double NumberOrFail(State& st, double value, std::string_view step);
+inline double NumberOrFail(double value, std::string_view step) {
+  return NumberOrFail(gs, value, step);
+}
 // Fails the evaluation with -13 when the value is a matrix's handle where a
 // number is needed; where names the operation. Gives the number back.
-double NumberOperand(Value value, std::string_view where);
+double NumberOperand(State& st, Value value, std::string_view where);
+inline double NumberOperand(Value value, std::string_view where) {
+  return NumberOperand(gs, value, where);
+}
 
 // ---- Matrices as the evaluator sees them ---------------------------------------
 
@@ -235,16 +281,27 @@ const MatrixSteps& Matrices();
 
 // ---- Variables and user functions --------------------------------------------
 
-int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind);
-int32_t GetVarFuncListLen(std::string_view which);
-int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which);
-int32_t ClearVarFuncList(std::string_view which);
+// The lists are st's; the forms without st work on gs.
+int32_t SetVarFunct(State& st, std::string_view name, std::string_view value, int32_t kind);
+int32_t GetVarFuncListLen(const State& st, std::string_view which);
+int32_t GetVarFuncList(const State& st, char* buffer, int32_t max_len, std::string_view which);
+int32_t ClearVarFuncList(State& st, std::string_view which);
+inline int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind) {
+  return SetVarFunct(gs, name, value, kind);
+}
+inline int32_t GetVarFuncListLen(std::string_view which) { return GetVarFuncListLen(gs, which); }
+inline int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which) {
+  return GetVarFuncList(gs, buffer, max_len, which);
+}
+inline int32_t ClearVarFuncList(std::string_view which) { return ClearVarFuncList(gs, which); }
 // The variable named name as the scanner resolves it, or nullptr.
-const VarView* FindVariable(std::string_view name);
-// Pastes "(" + body + ")" for every user function named in expr; false when
-// the text would outgrow kMaxExpandedLength.
-bool ExpandFunctions(std::string& expr);
-int32_t CheckFunctions();
+const VarView* FindVariable(State& st, std::string_view name);
+// Pastes "(" + body + ")" for every user function of st named in expr; false
+// when the text would outgrow kMaxExpandedLength.
+bool ExpandFunctions(State& st, std::string& expr);
+// kErrAmbiguous (and its report) when a function name of st occurs in
+// another entry of the list, else 0.
+int32_t CheckFunctions(State& st);
 
 // Limits that keep every input within bounded stack and memory.
 inline constexpr int32_t kMaxDepth = 1000;

@@ -16,7 +16,7 @@ int32_t HandleOf(double value) { return TruncToInt32(std::nearbyint(value)); }
 
 // A result that is no finite number is never a success: an infinity
 // (both signs, in any element of a matrix) fails with -9, no number with -8.
-void CheckFinite(Value result, std::string_view procedure) {
+void CheckFinite(State& st, Value result, std::string_view procedure) {
   double value = result.number;
   if (IsMatrix(result)) {
     int32_t rows = 0;
@@ -31,9 +31,9 @@ void CheckFinite(Value result, std::string_view procedure) {
     }
   }
   if (std::isnan(value)) {
-    if (Fail(kErrNotANumber)) ReportWithDump(procedure, "Result is not a number.");
+    if (Fail(st, kErrNotANumber)) ReportWithDump(st, procedure, "Result is not a number.");
   } else if (std::isinf(value)) {
-    Fail(kErrDivisionByZero);
+    Fail(st, kErrDivisionByZero);
   }
 }
 
@@ -64,7 +64,7 @@ class ParseScope {
 // Returns false when the text never reached the parser (nothing to write).
 bool Evaluate(State& state, std::string_view expr, int32_t check, Entry entry, Value& result) {
   state.e_error = kNoError;
-  if (check != 0 && CheckFunctions() != 0) {
+  if (check != 0 && CheckFunctions(state) != 0) {
     state.e_error = kErrAmbiguous;
     return false;
   }
@@ -74,22 +74,22 @@ bool Evaluate(State& state, std::string_view expr, int32_t check, Entry entry, V
   for (std::size_t p = text.find(','); p != std::string::npos; p = text.find(',', p + 1)) {
     text[p] = '.';
   }
-  if (!ExpandFunctions(text)) return false;
+  if (!ExpandFunctions(state, text)) return false;
 
   state.e_error = kNoError;
   {
     // Matrices copied or made while parsing are internal; de_eval marks
     // them so too, so that its temporaries do not outlive it.
     const ParseScope scope(state);
-    StartPreparedScan(scan);
-    result = e_prs(scan, 1);
+    StartPreparedScan(state, scan);
+    result = e_prs(state, scan, 1);
     state.ResultType = static_cast<int8_t>(result.kind);
   }
 
   const std::string_view procedure = entry == Entry::EEval ? "e_eval" : "de_eval";
-  if (scan.tok != Tok::End && Fail(kErrEvalSyntax))
-    ReportWithDump(procedure, SyntaxErrorLine(scan));
-  if (state.e_error == kNoError) CheckFinite(result, procedure);
+  if (scan.tok != Tok::End && Fail(state, kErrEvalSyntax))
+    ReportWithDump(state, procedure, SyntaxErrorLine(scan));
+  if (state.e_error == kNoError) CheckFinite(state, result, procedure);
   return true;
 }
 
@@ -129,7 +129,7 @@ int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_vi
   Substitution points(expr, var);
   if (n < 0 || xs == nullptr || ys == nullptr || info == nullptr) {
     state.e_error = kErrInvalidParameter;
-    ReportShort("e_evals", "Invalid number of points or array, n = " + std::to_string(n));
+    ReportShort(state, "e_evals", "Invalid number of points or array, n = " + std::to_string(n));
     return state.e_error;
   }
   // The caller's arrays are the only storage: n may be in the millions.
@@ -139,7 +139,7 @@ int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_vi
   std::fill(info, info + 5, 0.0);
   if (!std::isfinite(x1) || !std::isfinite(x2)) {
     state.e_error = kErrInvalidParameter;
-    ReportShort("e_evals", "The range must be finite");
+    ReportShort(state, "e_evals", "The range must be finite");
     return state.e_error;
   }
 
@@ -151,7 +151,7 @@ int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_vi
   bool first_success = true;
   for (std::size_t i = 0; i < count; ++i) {
     if (i + 1 == count && i > 0) x = x2;
-    Tick();
+    Tick(state);
     double y = 0.0;
     Eval(state, points.With(x), &y, 0);
     if (state.e_error == kNoError) {

@@ -20,25 +20,25 @@ int32_t SetCallLimits(int32_t matrix_mb, int32_t entries) {
   return 0;
 }
 
-void AskHost() {
-  gs.progress_countdown = gs.progress_period;
-  if (gs.progress_handler != nullptr && gs.progress_handler(gs.progress_context) != 0) {
+void AskHost(State& st) {
+  st.progress_countdown = st.progress_period;
+  if (st.progress_handler != nullptr && st.progress_handler(st.progress_context) != 0) {
     throw Interruption{};
   }
 }
 
-void ChargeMatrix(std::size_t bytes) {
-  if (gs.matrix_limit != 0) {
-    const uint64_t allowed = gs.matrix_bytes_at_call + gs.matrix_limit;
-    if (bytes > allowed || gs.matrix_bytes > allowed - bytes) throw LimitExceeded{};
+void ChargeMatrix(State& st, std::size_t bytes) {
+  if (st.matrix_limit != 0) {
+    const uint64_t allowed = st.matrix_bytes_at_call + st.matrix_limit;
+    if (bytes > allowed || st.matrix_bytes > allowed - bytes) throw LimitExceeded{};
   }
-  gs.matrix_bytes += bytes;
+  st.matrix_bytes += bytes;
 }
 
-std::size_t EntriesRoom() {
-  if (gs.entry_limit == 0) return std::numeric_limits<std::size_t>::max();
-  const std::size_t used = gs.VarList.Names() + gs.FunctList.Names() + Matrices().named_count();
-  const auto limit = static_cast<std::size_t>(gs.entry_limit);
+std::size_t EntriesRoom(const State& st) {
+  if (st.entry_limit == 0) return std::numeric_limits<std::size_t>::max();
+  const std::size_t used = st.VarList.Names() + st.FunctList.Names() + Matrices().named_count();
+  const auto limit = static_cast<std::size_t>(st.entry_limit);
   return used >= limit ? 0 : limit - used;
 }
 

@@ -26,8 +26,8 @@ constexpr std::string_view kLogDropped = "\r\n[... older log lines dropped ...]"
 
 // The log would otherwise grow without limit while tracing long texts: past
 // kMaxLogLength the older half goes, cut at a line break.
-void AppendToLog(std::string_view text) {
-  std::string& log = gs.MsgLog;
+void AppendToLog(State& st, std::string_view text) {
+  std::string& log = st.MsgLog;
   if (log.size() + text.size() + 2 > kMaxLogLength) {
     std::size_t keep_from = log.size() > kMaxLogLength / 2 ? log.size() - kMaxLogLength / 2 : 0;
     keep_from = log.find(kCrLf, keep_from);
@@ -42,8 +42,8 @@ void AppendToLog(std::string_view text) {
 
 }  // namespace
 
-const char* ReturnText(std::string_view text) {
-  std::vector<char>& holder = gs.returned_text;
+const char* ReturnText(State& st, std::string_view text) {
+  std::vector<char>& holder = st.returned_text;
   // The holder only grows, so that a pointer handed out earlier keeps
   // showing the newest text as long as it fits.
   if (holder.size() < text.size() + 1) holder.resize(std::max<std::size_t>(text.size() + 1, 256));
@@ -54,40 +54,34 @@ const char* ReturnText(std::string_view text) {
 
 void SetMessageBoxHandler(MsgBoxHandler handler) { gs.msg_box_handler = handler; }
 
-void ShowMessageBox(std::string_view text, std::string_view title) {
+void ShowMessageBox(const State& st, std::string_view text, std::string_view title) {
   const std::string t(text);
   const std::string c(title);
-  MsgBoxHandler handler = gs.msg_box_handler ? gs.msg_box_handler : DefaultMessageBox;
+  MsgBoxHandler handler = st.msg_box_handler ? st.msg_box_handler : DefaultMessageBox;
   handler(t.c_str(), c.c_str());
 }
 
 const char* MessageLog() { return gs.MsgLog.c_str(); }
 
-int32_t EmitMessageBy(int32_t debug_flags, std::string_view text, std::string_view title,
+int32_t EmitMessageBy(State& st, int32_t debug_flags, std::string_view text, std::string_view title,
                       int32_t flag) {
   int32_t handed_back = 0;
   const int32_t f = debug_flags;
   if (f == 0 || (f & 1) != 0) return handed_back;
   if ((f & 2) != 0 && flag != 0) {
-    ShowMessageBox(text, title);
+    ShowMessageBox(st, text, title);
   } else if ((f & 4) != 0) {
-    AppendToLog(text);
+    AppendToLog(st, text);
   } else if ((f & 8) != 0) {
-    AppendToLog(text);
+    AppendToLog(st, text);
     handed_back = 1;  // the log is handed back: GetMsgLog reads it
   }
   return handed_back;
 }
 
-bool Fail(int16_t code) {
-  if (gs.e_error != kNoError) return false;
-  gs.e_error = code;
-  return true;
-}
-
-std::string ErrorDump() {
-  const std::string& expr = gs.gExpr;
-  const std::size_t pos = gs.e_pos;
+std::string ErrorDump(const State& st) {
+  const std::string& expr = st.gExpr;
+  const std::size_t pos = st.e_pos;
   const std::size_t before = pos > 0 ? std::min(pos - 1, expr.size()) : 0;
   const std::size_t after = std::min(pos, expr.size());
   std::string out = "   expression = '";
@@ -97,9 +91,9 @@ std::string ErrorDump() {
   out += '\'';
   out.append(expr, after);
   out += "'\r\n   token = '";
-  out += e_tok();
+  out += e_tok(st);
   out += "'\r\n   spelling = '";
-  out += gs.e_spelling;
+  out += st.e_spelling;
   out += "'\r\n   input = '";
   out.append(expr, after);
   out += "'\r\n   position = ";
@@ -139,25 +133,25 @@ std::string ReportHead(std::string_view procedure, std::string_view message) {
 
 }  // namespace
 
-void ReportWithDump(std::string_view procedure, std::string_view message) {
-  if (!ReportsWanted()) return;
+void ReportWithDump(State& st, std::string_view procedure, std::string_view message) {
+  if (!ReportsWanted(st)) return;
   std::string report = ReportHead(procedure, message);
   report += "\r\n\r\nDebug:\r\n";
-  report += ErrorDump();
-  EmitMessage(report, kErrorTitle, gs.MsgMode);
+  report += ErrorDump(st);
+  EmitMessage(st, report, kErrorTitle, st.MsgMode);
 }
 
-void ReportShort(std::string_view procedure, std::string_view message) {
-  if (!ReportsWanted()) return;
-  EmitMessage(ReportHead(procedure, message), kErrorTitle, gs.MsgMode);
+void ReportShort(State& st, std::string_view procedure, std::string_view message) {
+  if (!ReportsWanted(st)) return;
+  EmitMessage(st, ReportHead(procedure, message), kErrorTitle, st.MsgMode);
 }
 
-void Report(std::string_view text) {
-  if (ReportsWanted()) EmitMessage(text, kErrorTitle, gs.MsgMode);
+void Report(State& st, std::string_view text) {
+  if (ReportsWanted(st)) EmitMessage(st, text, kErrorTitle, st.MsgMode);
 }
 
-void ReportAsBox(std::string_view text, std::string_view title, int32_t levels) {
-  if ((gs.MsgMode & levels) != 0) ShowMessageBox(text, title);
+void ReportAsBox(const State& st, std::string_view text, std::string_view title, int32_t levels) {
+  if ((st.MsgMode & levels) != 0) ShowMessageBox(st, text, title);
 }
 
 }  // namespace tarnix

@@ -45,28 +45,28 @@ constexpr auto kPrecedence = MakePrecedence();
 constexpr int32_t kSignOperandLevel = 11;
 constexpr int32_t kNotOperandLevel = 6;
 
-void ReportDivisionByZero() {
-  if (!ReportsWanted()) return;
+void ReportDivisionByZero(State& st) {
+  if (!ReportsWanted(st)) return;
   std::string report = "Calculation error, token = '";
-  report += e_tok();
+  report += e_tok(st);
   report += "'\r\nDivision by zero.\r\nDebug:\r\n";
-  report += ErrorDump();
-  EmitMessage(report, kErrorTitle, gs.MsgMode);
+  report += ErrorDump(st);
+  EmitMessage(st, report, kErrorTitle, st.MsgMode);
 }
 
 // "\": the quotient truncated toward zero. Truncating in double keeps
 // quotients beyond 32 bits exact instead of folding them to -2147483648.
-double IntegerQuotient(double left, double right) {
-  if (right == 0.0) return DivisionByZero(left);
+double IntegerQuotient(State& st, double left, double right) {
+  if (right == 0.0) return DivisionByZero(st, left);
   return std::trunc(left / right);
 }
 
 // "mod": remainder of the truncated operands with the sign of the left one;
 // fmod is exact for every pair of doubles.
-double Modulo(double left, double right) {
+double Modulo(State& st, double left, double right) {
   const double a = std::trunc(left);
   const double b = std::trunc(right);
-  if (b == 0.0) return DivisionByZero(left);
+  if (b == 0.0) return DivisionByZero(st, left);
   return std::fmod(a, b) + 0.0;  // + 0.0 turns -0 into 0
 }
 
@@ -74,7 +74,7 @@ double Modulo(double left, double right) {
 // what the 32-bit complement gives and stays right beyond 32 bits.
 double Complement(double operand) { return -std::trunc(operand) - 1.0; }
 
-double Truth(bool holds) { return holds ? gs.BoolTrue : 0.0; }
+double Truth(const State& st, bool holds) { return holds ? st.BoolTrue : 0.0; }
 
 char OperatorChar(Tok op) {
   switch (op) {
@@ -86,16 +86,16 @@ char OperatorChar(Tok op) {
   }
 }
 
-double CombineNumbers(Tok op, double left, double right) {
+double CombineNumbers(State& st, Tok op, double left, double right) {
   switch (op) {
-    case Tok::Backslash: return IntegerQuotient(left, right);
-    case Tok::Mod: return Modulo(left, right);
-    case Tok::Eq: return Truth(left == right);
-    case Tok::Lt: return Truth(left < right);
-    case Tok::Gt: return Truth(left > right);
-    case Tok::Ne: return Truth(left != right);
-    case Tok::Le: return Truth(left <= right);
-    case Tok::Ge: return Truth(left >= right);
+    case Tok::Backslash: return IntegerQuotient(st, left, right);
+    case Tok::Mod: return Modulo(st, left, right);
+    case Tok::Eq: return Truth(st, left == right);
+    case Tok::Lt: return Truth(st, left < right);
+    case Tok::Gt: return Truth(st, left > right);
+    case Tok::Ne: return Truth(st, left != right);
+    case Tok::Le: return Truth(st, left <= right);
+    case Tok::Ge: return Truth(st, left >= right);
     case Tok::And: return (left != 0 && right != 0) ? 1.0 : 0.0;
     case Tok::Or: return (left != 0 || right != 0) ? 1.0 : 0.0;
     case Tok::Xor: return ((left != 0) != (right != 0)) ? 1.0 : 0.0;
@@ -103,75 +103,75 @@ double CombineNumbers(Tok op, double left, double right) {
   }
 }
 
-Value Combine(Tok op, Value left, Value right) {
+Value Combine(State& st, Tok op, Value left, Value right) {
   const bool numbers = !IsMatrix(left) && !IsMatrix(right);
   switch (op) {
     case Tok::Caret:
     case Tok::Star:
     case Tok::Slash:
-      if (numbers) return Number(ScalarArith(OperatorChar(op), left.number, right.number));
+      if (numbers) return Number(ScalarArith(st, OperatorChar(op), left.number, right.number));
       return Matrices().div_mult(OperatorChar(op), left, right);
     case Tok::Plus:
     case Tok::Minus:
-      if (numbers) return Number(ScalarArith(OperatorChar(op), left.number, right.number));
+      if (numbers) return Number(ScalarArith(st, OperatorChar(op), left.number, right.number));
       return Matrices().sum_subt(OperatorChar(op), left, right);
     default: break;
   }
   // The rest take numbers and give a number.
-  NumberOperand(left, "a comparison or word operator");
-  NumberOperand(right, "a comparison or word operator");
-  return Number(CombineNumbers(op, left.number, right.number));
+  NumberOperand(st, left, "a comparison or word operator");
+  NumberOperand(st, right, "a comparison or word operator");
+  return Number(CombineNumbers(st, op, left.number, right.number));
 }
 
-std::string DepthPrefix() {
-  std::string prefix = std::to_string(gs.depth);
-  const std::size_t width = 2 * static_cast<std::size_t>(gs.depth);
+std::string DepthPrefix(const State& st) {
+  std::string prefix = std::to_string(st.depth);
+  const std::size_t width = 2 * static_cast<std::size_t>(st.depth);
   if (prefix.size() < width) prefix.resize(width, '*');
   return prefix;
 }
 
-void TraceEnter(const Scanner& sc) {
-  TraceBlock(DepthPrefix())
+void TraceEnter(State& st, const Scanner& sc) {
+  TraceBlock(DepthPrefix(st))
       .Line("=== e_prs() ===")
       .Line("expression = ", sc.gExpr)
       .Line("gParts = none")
       .Line("e_tok........= ", e_tok(sc))
       .Line("e_spelling = ", sc.e_spelling)
       .Line("e_input.....= ", e_input(sc))
-      .Line("e_error = ", gs.e_error)
+      .Line("e_error = ", st.e_error)
       .Line("deriv = none")
-      .Emit();
+      .Emit(st);
 }
 
-void TraceExit(double value) {
-  std::string line = DepthPrefix();
+void TraceExit(State& st, double value) {
+  std::string line = DepthPrefix(st);
   line += "nn.....= ";
   AppendFixed10(line, value);
-  EmitMessage(line, "", 0);
+  EmitMessage(st, line, "", 0);
 }
 
-void SyntaxError(const Scanner& sc) {
-  if (Fail(kErrParseSyntax)) ReportWithDump("e_prs", SyntaxErrorLine(sc));
+void SyntaxError(State& st, const Scanner& sc) {
+  if (Fail(st, kErrParseSyntax)) ReportWithDump(st, "e_prs", SyntaxErrorLine(sc));
 }
 
 // name "(" expr ")"
-double FunctionCall(Scanner& sc) {
+double FunctionCall(State& st, Scanner& sc) {
   const std::string name(sc.e_spelling);
-  e_nxt(sc);
-  e_match(sc, Tok::LParen);
-  const double argument = NumberOperand(e_prs(sc, 1), name);
-  e_match(sc, Tok::RParen);
-  Tick();
-  return e_function(name, argument);
+  e_nxt(st, sc);
+  e_match(st, sc, Tok::LParen);
+  const double argument = NumberOperand(st, e_prs(st, sc, 1), name);
+  e_match(st, sc, Tok::RParen);
+  Tick(st);
+  return e_function(st, name, argument);
 }
 
 // stat "(" expr { ";" expr } ")"
-double StatisticsCall(Scanner& sc) {
+double StatisticsCall(State& st, Scanner& sc) {
   const std::string name(sc.e_spelling);
-  e_nxt(sc);
-  e_match(sc, Tok::LParen);
-  const double value = NumberOrFail(e_stats(sc, name), name);
-  e_match(sc, Tok::RParen);
+  e_nxt(st, sc);
+  e_match(st, sc, Tok::LParen);
+  const double value = NumberOrFail(st, e_stats(st, sc, name), name);
+  e_match(st, sc, Tok::RParen);
   return value;
 }
 
@@ -179,100 +179,101 @@ double StatisticsCall(Scanner& sc) {
 // The separators are skipped whatever they are.
 // A numeric last parameter that is a matrix ends the call with the first
 // operand's kind and the number 0.
-Value MatrixFunctionCall(Scanner& sc) {
+Value MatrixFunctionCall(State& st, Scanner& sc) {
   const std::string word(sc.e_spelling);
-  e_nxt(sc);
-  e_match(sc, Tok::LParen);
-  const Value first = e_prs(sc, 1);
+  e_nxt(st, sc);
+  e_match(st, sc, Tok::LParen);
+  const Value first = e_prs(st, sc, 1);
   Value second;
   Value third;
   if (word == "syst" || word == "vcoeff") {
-    e_nxt(sc);
-    second = e_prs(sc, 1);
+    e_nxt(st, sc);
+    second = e_prs(st, sc, 1);
   }
   if (word == "vcoeff") {
-    e_nxt(sc);
-    third = e_prs(sc, 1);
+    e_nxt(st, sc);
+    third = e_prs(st, sc, 1);
     if (IsMatrix(third)) {
-      if (Fail(kErrInvalidParameter)) ReportWithDump("e_prs", "Last parameter must be numeric.");
+      if (Fail(st, kErrInvalidParameter))
+        ReportWithDump(st, "e_prs", "Last parameter must be numeric.");
       return {0.0, first.kind};
     }
   }
-  Tick();
+  Tick(st);
   const Value value = Matrices().function(word, first, second, third);
-  e_match(sc, Tok::RParen);
+  e_match(st, sc, Tok::RParen);
   return value;
 }
 
 // primary -> num | hex | const | matrix | "(" expr ")" | ("-" | "+") expr(11)
 //          | "not" expr(6) | id "(" expr ")" | stat "(" args ")" | matfunc "(" args ")"
 // Returns false when a matrix operand failed: e_prs then returns at once.
-bool Primary(Scanner& sc, Value& value) {
+bool Primary(State& st, Scanner& sc, Value& value) {
   switch (sc.tok) {
     case Tok::Num:
     case Tok::Hex:
       value = Number(sc.tok_value);
-      e_nxt(sc);
+      e_nxt(st, sc);
       return true;
     case Tok::Matrix:
       value = Matrices().load_operand(sc.e_spelling, sc.MatrixSuffix);
-      if (gs.e_error != kNoError) {
-        value.number = gs.e_error;
+      if (st.e_error != kNoError) {
+        value.number = st.e_error;
         return false;
       }
       value.kind = Kind::Matrix;
-      e_nxt(sc);
+      e_nxt(st, sc);
       return true;
     case Tok::Minus: {
-      e_nxt(sc);
-      const Value operand = e_prs(sc, kSignOperandLevel);
-      Tick();
+      e_nxt(st, sc);
+      const Value operand = e_prs(st, sc, kSignOperandLevel);
+      Tick(st);
       value = IsMatrix(operand) ? Matrices().div_mult('*', operand, Number(-1.0))
                                 : Number(-operand.number);
       return true;
     }
     case Tok::Plus:
-      e_nxt(sc);
-      value = e_prs(sc, kSignOperandLevel);
+      e_nxt(st, sc);
+      value = e_prs(st, sc, kSignOperandLevel);
       return true;
     case Tok::LParen:
-      e_nxt(sc);
-      value = e_prs(sc, 1);
-      e_match(sc, Tok::RParen);
+      e_nxt(st, sc);
+      value = e_prs(st, sc, 1);
+      e_match(st, sc, Tok::RParen);
       return true;
-    case Tok::Id: value = Number(FunctionCall(sc)); return true;
-    case Tok::StatWord: value = Number(StatisticsCall(sc)); return true;
-    case Tok::MatFunc: value = MatrixFunctionCall(sc); return true;
+    case Tok::Id: value = Number(FunctionCall(st, sc)); return true;
+    case Tok::StatWord: value = Number(StatisticsCall(st, sc)); return true;
+    case Tok::MatFunc: value = MatrixFunctionCall(st, sc); return true;
     case Tok::Const:
-      value = Number(e_function(sc.e_spelling, 0.0));
-      e_nxt(sc);
+      value = Number(e_function(st, sc.e_spelling, 0.0));
+      e_nxt(st, sc);
       return true;
     case Tok::Not: {
-      e_nxt(sc);
-      const Value operand = e_prs(sc, kNotOperandLevel);
+      e_nxt(st, sc);
+      const Value operand = e_prs(st, sc, kNotOperandLevel);
       const double complement = Complement(operand.number);
-      Tick();
-      value = Number(NumberOperand({complement, operand.kind}, "not"));
+      Tick(st);
+      value = Number(NumberOperand(st, {complement, operand.kind}, "not"));
       return true;
     }
     default:
-      SyntaxError(sc);
+      SyntaxError(st, sc);
       value.number = 0.0;
       return true;
   }
 }
 
-void TooDeep() {
-  if (Fail(kErrMemory)) {
-    ReportWithDump("e_prs",
+void TooDeep(State& st) {
+  if (Fail(st, kErrMemory)) {
+    ReportWithDump(st, "e_prs",
                    "Expression nested more than " + std::to_string(kMaxDepth) + " levels deep.");
   }
 }
 
 }  // namespace
 
-double DivisionByZero(double left) {
-  if (Fail(kErrDivisionByZero)) ReportDivisionByZero();
+double DivisionByZero(State& st, double left) {
+  if (Fail(st, kErrDivisionByZero)) ReportDivisionByZero(st);
   return left;
 }
 
@@ -283,87 +284,87 @@ std::string SyntaxErrorLine(const Scanner& sc) {
   return line;
 }
 
-double NumberOrFail(double value, std::string_view step) {
-  if (std::isnan(value) && Fail(kErrNotANumber)) {
+double NumberOrFail(State& st, double value, std::string_view step) {
+  if (std::isnan(value) && Fail(st, kErrNotANumber)) {
     std::string line = "Result is not a number: ";
     line += step;
-    ReportWithDump("e_prs", line);
+    ReportWithDump(st, "e_prs", line);
   }
   return value;
 }
 
 // A matrix's value is its handle: a comparison, word operator, function or
 // statistic computed from it would look like a number and mean nothing.
-double NumberOperand(Value value, std::string_view where) {
-  if (IsMatrix(value) && Fail(kErrConditionNotFound)) {
+double NumberOperand(State& st, Value value, std::string_view where) {
+  if (IsMatrix(value) && Fail(st, kErrConditionNotFound)) {
     std::string line = "A matrix cannot be an operand of ";
     line += where;
-    ReportWithDump("e_prs", line);
+    ReportWithDump(st, "e_prs", line);
   }
   return value.number;
 }
 
-double ScalarArith(char op, double left, double right) {
+double ScalarArith(State& st, char op, double left, double right) {
   switch (op) {
     // A negative base with a fraction for exponent has no real power.
-    case '^': return NumberOrFail(std::pow(left, right), "^");
-    case '*': return NumberOrFail(left * right, "*");
-    case '/': return right == 0.0 ? DivisionByZero(left) : NumberOrFail(left / right, "/");
-    case '+': return NumberOrFail(left + right, "+");
-    case '-': return NumberOrFail(left - right, "-");
+    case '^': return NumberOrFail(st, std::pow(left, right), "^");
+    case '*': return NumberOrFail(st, left * right, "*");
+    case '/': return right == 0.0 ? DivisionByZero(st, left) : NumberOrFail(st, left / right, "/");
+    case '+': return NumberOrFail(st, left + right, "+");
+    case '-': return NumberOrFail(st, left - right, "-");
     default: return left;
   }
 }
 
 // expr(level) -> primary { binop(prec >= level) expr(prec + 1) }
-Value e_prs(Scanner& sc, int32_t level) {
-  if (gs.depth >= kMaxDepth) {
-    TooDeep();
+Value e_prs(State& st, Scanner& sc, int32_t level) {
+  if (st.depth >= kMaxDepth) {
+    TooDeep(st);
     return {};
   }
-  ++gs.depth;
-  if (TraceReachesLog()) TraceEnter(sc);
+  ++st.depth;
+  if (TraceReachesLog(st)) TraceEnter(st, sc);
 
   Value value;
-  if (Primary(sc, value)) {
-    while (gs.e_error == kNoError) {
+  if (Primary(st, sc, value)) {
+    while (st.e_error == kNoError) {
       const Tok op = sc.tok;
       const int32_t precedence = kPrecedence[static_cast<std::size_t>(op)];
       if (precedence == 0 || precedence < level) break;
-      e_nxt(sc);
-      const Value right = e_prs(sc, precedence + 1);
-      Tick();
-      value = Combine(op, value, right);
+      e_nxt(st, sc);
+      const Value right = e_prs(st, sc, precedence + 1);
+      Tick(st);
+      value = Combine(st, op, value, right);
     }
-    if (TraceReachesLog()) TraceExit(value.number);
+    if (TraceReachesLog(st)) TraceExit(st, value.number);
   }
 
-  --gs.depth;
+  --st.depth;
   return value;
 }
 
-int32_t e_match(Scanner& sc, Tok expected) {
+int32_t e_match(State& st, Scanner& sc, Tok expected) {
   const std::string_view token = expected == Tok::LParen   ? "("
                                  : expected == Tok::RParen ? ")"
                                                            : ";";
-  if (sc.tok != expected && Fail(kErrTokenMatch)) {
+  if (sc.tok != expected && Fail(st, kErrTokenMatch)) {
     std::string line = "Expected ";
     line += token;
     line += ", got '";
     line += sc.e_spelling;
     line += "'";
-    ReportWithDump("e_match", line);
+    ReportWithDump(st, "e_match", line);
   }
-  if (TraceReachesLog()) {
+  if (TraceReachesLog(st)) {
     TraceBlock("")
         .Line("'--- e_match()")
         .Line("e_tok = ", e_tok(sc))
         .Line("token = ", token)
-        .Line("e_error = ", gs.e_error)
-        .Emit();
+        .Line("e_error = ", st.e_error)
+        .Emit(st);
   }
-  e_nxt(sc);
-  return gs.e_error;
+  e_nxt(st, sc);
+  return st.e_error;
 }
 
 }  // namespace tarnix

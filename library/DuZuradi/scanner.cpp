@@ -120,14 +120,14 @@ bool e_constant(Scanner& sc, std::string_view name) {
 
 // Reserved words shadow variables, and variables shadow the plain constants.
 // Variables enter as their ten-decimal text, so 1E-12 reads as 0.
-void ResolveName(Scanner& sc, std::string_view name) {
+void ResolveName(State& st, Scanner& sc, std::string_view name) {
   if (const Reserved* r = FindReserved(name)) {
     sc.tok = r->tok;
     return;
   }
-  if (const VarView* var = FindVariable(name)) {
-    if (!var->is_number && Fail(kErrInvalidParameter)) {
-      ReportWithDump("e_nxt", "Variable '" + std::string(name) + "' holds no number");
+  if (const VarView* var = FindVariable(st, name)) {
+    if (!var->is_number && Fail(st, kErrInvalidParameter)) {
+      ReportWithDump(st, "e_nxt", "Variable '" + std::string(name) + "' holds no number");
     }
     sc.tok = Tok::Num;
     sc.name_buffer.assign(var->spelling);
@@ -179,7 +179,7 @@ bool IsHexPattern(std::string_view spelling) {
   return first == std::string_view::npos || digits.size() - first <= 8;
 }
 
-void TraceToken(const Scanner& sc) {
+void TraceToken(State& st, const Scanner& sc) {
   std::string prefix = std::to_string(sc.e_cnt);
   prefix.resize(4, ' ');
   TraceBlock(prefix)
@@ -190,9 +190,9 @@ void TraceToken(const Scanner& sc) {
       .Line("e_tok = ", e_tok(sc))
       .Line("e_spelling = ", sc.e_spelling)
       .Line("e_input = ", e_input(sc))
-      .Line("e_error = ", gs.e_error)
+      .Line("e_error = ", st.e_error)
       .Line("deriv = none")
-      .Emit();
+      .Emit(st);
 }
 
 }  // namespace
@@ -211,19 +211,19 @@ std::string_view e_tok(const Scanner& sc) {
   }
 }
 
-void StartScan(Scanner& sc, std::string_view text) {
+void StartScan(State& st, Scanner& sc, std::string_view text) {
   sc.gExpr.assign(text);
   sc.e_pos = 0;
-  e_nxt(sc);
+  e_nxt(st, sc);
 }
 
-void StartPreparedScan(Scanner& sc) {
+void StartPreparedScan(State& st, Scanner& sc) {
   sc.gExpr.swap(sc.next_text);
   sc.e_pos = 0;
-  e_nxt(sc);
+  e_nxt(st, sc);
 }
 
-int32_t e_nxt(Scanner& sc) {
+int32_t e_nxt(State& st, Scanner& sc) {
   const std::string_view s = sc.gExpr;
   std::size_t& pos = sc.e_pos;
   const std::size_t size = s.size();
@@ -287,7 +287,7 @@ int32_t e_nxt(Scanner& sc) {
         for (char& c : sc.name_buffer) c = AsciiLower(c);
         sc.e_spelling = sc.name_buffer;
       }
-      ResolveName(sc, sc.e_spelling);
+      ResolveName(st, sc, sc.e_spelling);
     } else if (ch == '<' || ch == '>') {
       const char next = pos < size ? s[pos] : '\0';
       if (next == '=' || next == '>') ++pos;
@@ -304,7 +304,7 @@ int32_t e_nxt(Scanner& sc) {
   }
 
   ++sc.e_cnt;
-  if (TraceReachesLog()) TraceToken(sc);
+  if (TraceReachesLog(st)) TraceToken(st, sc);
   return -1;
 }
 

@@ -90,16 +90,16 @@ constexpr std::array<Statistic, 12> kStatistics{{
 }  // namespace
 
 // stats -> expr { ";" expr }   (the caller matches the closing ")")
-double e_stats(Scanner& sc, std::string_view name) {
+double e_stats(State& st, Scanner& sc, std::string_view name) {
   Values values;
   values.reserve(12);
-  auto argument = [&sc, name] {
-    Tick();
-    return NumberOperand(e_prs(sc, 1), name);
+  auto argument = [&st, &sc, name] {
+    Tick(st);
+    return NumberOperand(st, e_prs(st, sc, 1), name);
   };
   values.push_back(argument());
   while (sc.tok == Tok::Semicolon) {
-    e_match(sc, Tok::Semicolon);
+    e_match(st, sc, Tok::Semicolon);
     values.push_back(argument());
   }
   for (const Statistic& s : kStatistics) {

@@ -42,33 +42,34 @@ void MakeView(ListField& field) {
   field.view_ready = true;
 }
 
-bool ExpansionTooLong() {
-  if (Fail(kErrMemory)) {
-    ReportShort("ExpandFunctions", "Expanded expression longer than " +
-                                       std::to_string(kMaxExpandedLength) + " characters.");
+bool ExpansionTooLong(State& st) {
+  if (Fail(st, kErrMemory)) {
+    ReportShort(
+        st, "ExpandFunctions",
+        "Expanded expression longer than " + std::to_string(kMaxExpandedLength) + " characters.");
   }
   return false;
 }
 
 }  // namespace
 
-int32_t SetVarFunct(std::string_view name, std::string_view value, int32_t kind) {
+int32_t SetVarFunct(State& st, std::string_view name, std::string_view value, int32_t kind) {
   std::string key = AsciiLowerCase(TrimView(name, kSpaceTab));
   if (!key.empty() && key.back() != '=') key += '=';
-  NameList& list = kind == 0 ? gs.VarList : gs.FunctList;
+  NameList& list = kind == 0 ? st.VarList : st.FunctList;
   // A store that would add a name beyond the host's limit stores nothing.
-  if (!list.Store(key, value, EntriesRoom())) throw LimitExceeded{};
+  if (!list.Store(key, value, EntriesRoom(st))) throw LimitExceeded{};
   return 0;
 }
 
-int32_t GetVarFuncListLen(std::string_view which) {
-  const NameList& list = SelectsVariables(which) ? gs.VarList : gs.FunctList;
+int32_t GetVarFuncListLen(const State& st, std::string_view which) {
+  const NameList& list = SelectsVariables(which) ? st.VarList : st.FunctList;
   return static_cast<int32_t>(std::min<std::size_t>(list.size(), INT32_MAX));
 }
 
-int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which) {
+int32_t GetVarFuncList(const State& st, char* buffer, int32_t max_len, std::string_view which) {
   if (buffer == nullptr) return 0;
-  const std::string& list = (SelectsVariables(which) ? gs.VarList : gs.FunctList).Text();
+  const std::string& list = (SelectsVariables(which) ? st.VarList : st.FunctList).Text();
   const std::size_t n =
       std::min<std::size_t>(list.size(), static_cast<std::size_t>(std::max(max_len, 0)));
   std::memcpy(buffer, list.data(), n);
@@ -76,25 +77,25 @@ int32_t GetVarFuncList(char* buffer, int32_t max_len, std::string_view which) {
   return static_cast<int32_t>(n);
 }
 
-int32_t ClearVarFuncList(std::string_view which) {
-  (SelectsVariables(which) ? gs.VarList : gs.FunctList).Clear();
+int32_t ClearVarFuncList(State& st, std::string_view which) {
+  (SelectsVariables(which) ? st.VarList : st.FunctList).Clear();
   return 0;
 }
 
-const VarView* FindVariable(std::string_view name) {
-  ListField* field = gs.VarList.Find(name);
+const VarView* FindVariable(State& st, std::string_view name) {
+  ListField* field = st.VarList.Find(name);
   if (field == nullptr) return nullptr;
   if (!field->view_ready) MakeView(*field);
   return &field->view;
 }
 
-bool ExpandFunctions(std::string& expr) {
-  if (gs.FunctList.empty()) return true;
+bool ExpandFunctions(State& st, std::string& expr) {
+  if (st.FunctList.empty()) return true;
   bool ok = true;
   std::string lowered;
   std::string out;
-  gs.FunctList.ForEachField([&](std::string_view field) {
-    Tick();
+  st.FunctList.ForEachField([&](std::string_view field) {
+    Tick(st);
     const std::size_t eq = field.find('=');
     if (eq == std::string_view::npos || eq == 0) return true;
     const std::string name = AsciiLowerCase(field.substr(0, eq));
@@ -105,9 +106,9 @@ bool ExpandFunctions(std::string& expr) {
     out.clear();
     std::size_t from = 0;
     for (; p != std::string::npos; p = lowered.find(name, from)) {
-      Tick();
+      Tick(st);
       if (out.size() + (p - from) + body.size() + 2 > kMaxExpandedLength) {
-        ok = ExpansionTooLong();
+        ok = ExpansionTooLong(st);
         return false;
       }
       out.append(expr, from, p - from);
@@ -117,7 +118,7 @@ bool ExpandFunctions(std::string& expr) {
       from = p + name.size();
     }
     if (out.size() + (expr.size() - from) > kMaxExpandedLength) {
-      ok = ExpansionTooLong();
+      ok = ExpansionTooLong(st);
       return false;
     }
     out.append(expr, from);
@@ -127,12 +128,12 @@ bool ExpandFunctions(std::string& expr) {
   return ok;
 }
 
-int32_t CheckFunctions() {
-  if (gs.FunctList.empty()) return 0;
-  const std::string_view list = gs.FunctList.Text();
+int32_t CheckFunctions(State& st) {
+  if (st.FunctList.empty()) return 0;
+  const std::string_view list = st.FunctList.Text();
   int32_t result = 0;
-  gs.FunctList.ForEachField([&](std::string_view field) {
-    Tick();
+  st.FunctList.ForEachField([&](std::string_view field) {
+    Tick(st);
     const std::size_t p = list.find(field);
     const std::size_t q = field.find('=');
     if (p == std::string_view::npos || q == std::string_view::npos) return true;
@@ -143,7 +144,7 @@ int32_t CheckFunctions() {
     // An empty name is found in any text that is not empty.
     const bool occurs = name.empty() ? !rest.empty() : rest.find(name) != std::string::npos;
     if (!occurs) return true;
-    ReportShort("CheckFunctions", "Ambiguous function name detected");
+    ReportShort(st, "CheckFunctions", "Ambiguous function name detected");
     result = kErrAmbiguous;
     return false;
   });

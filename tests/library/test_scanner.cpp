@@ -106,6 +106,56 @@ TEST_F(Scanner, MatrixSuffixIsReadInEitherCase) {
   }
 }
 
+TEST_F(Scanner, AStateOfItsOwnKeepsItsListsErrorsAndLog) {
+  State own;
+  own.DebugFlags = 4;
+  own.MsgMode = kMsgReports;
+  const std::size_t log_before = gs.MsgLog.size();
+  gs.e_error = kNoError;
+  EXPECT_EQ(SetVarFunct(own, "x", "5", 0), 0);
+  EXPECT_EQ(SetVarFunct(own, "twice", "2*x", 1), 0);
+  char buffer[64] = {};
+  EXPECT_EQ(GetVarFuncList(own, buffer, 63, "vars"), 4);
+  EXPECT_STREQ(buffer, "x=5;");
+  EXPECT_EQ(GetVarFuncListLen("vars"), 0);
+  EXPECT_EQ(GetVarFuncListLen(""), 0);
+
+  double value = 0;
+  EXPECT_EQ(Eval(own, "twice+1", &value, 1), 0);
+  EXPECT_EQ(value, 11);
+  EXPECT_EQ(Eval(own, "1/0", &value, 0), kErrDivisionByZero);
+  EXPECT_EQ(own.e_error, kErrDivisionByZero);
+  EXPECT_NE(own.MsgLog.find("Division by zero."), std::string::npos);
+  EXPECT_EQ(Eval(own, "nofunction(2)", &value, 0), kErrUndefinedFunction);
+  EXPECT_NE(own.MsgLog.find("Undefined function: 'nofunction'"), std::string::npos);
+  EXPECT_EQ(gs.e_error, kNoError);
+  EXPECT_EQ(gs.MsgLog.size(), log_before);
+
+  EXPECT_EQ(ClearVarFuncList(own, "vars"), 0);
+  EXPECT_EQ(Eval(own, "x", &value, 0), kErrTokenMatch);
+}
+
+TEST_F(Scanner, AStateOfItsOwnAsksItsOwnHostAndDrawsItsOwnRandomNumbers) {
+  State own;
+  int asked = 0;
+  own.progress_handler = [](void* context) -> int32_t {
+    ++*static_cast<int*>(context);
+    return 1;
+  };
+  own.progress_context = &asked;
+  own.progress_period = own.progress_countdown = 1;
+  EXPECT_THROW(Tick(own), Interruption);
+  EXPECT_EQ(asked, 1);
+
+  own.rng_state = 12345;
+  const uint64_t process_wide = gs.rng_state;
+  const double drawn = e_function(own, "rnd", 100);
+  EXPECT_GE(drawn, 0);
+  EXPECT_LE(drawn, 100);
+  EXPECT_NE(own.rng_state, 12345u);
+  EXPECT_EQ(gs.rng_state, process_wide);
+}
+
 TEST_F(Scanner, AScannerOfItsOwnLeavesTheProcessWideOneAlone) {
   StartScan("7 + 8");
   tarnix::Scanner own;
