@@ -454,7 +454,8 @@ TARNIX_API const char* TARNIX_CALL sSolve(const char* expr, const char* var, int
 // ---- Polynomials ------------------------------------------------------------------------
 
 TARNIX_API const char* TARNIX_CALL Poly_dydx(const char* expr, const char* var) {
-  return Guarded<const char*>("", [&] { return solver::Poly_dydx(Text(expr), Text(var)); });
+  return Guarded<const char*>(
+      "", [&] { return solver::Poly_dydx(ProcessEngine().state, Text(expr), Text(var)); });
 }
 
 TARNIX_API intptr_t TARNIX_CALL lPoly_dydx(const char* expr, const char* var) {

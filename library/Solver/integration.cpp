@@ -19,12 +19,12 @@ class Integrand {
 
   double operator()(double x) {
     if (failed()) return 0.0;
-    Tick();
+    Tick(state_);
     double value = 0.0;
     const int32_t code = Eval(state_, points_.With(x), &value, 0);
     if (code == 1) {  // a matrix: its value is a handle, no number to add
       failure_ = kErrInvalidParameter;
-      ReportShort("Integrate", "The integrand gives a matrix, not a number");
+      ReportShort(state_, "Integrate", "The integrand gives a matrix, not a number");
     } else if (code != 0) {
       failure_ = static_cast<int16_t>(code);
     }
@@ -45,7 +45,7 @@ class Integrand {
 int32_t Integrate(State& state, std::string_view expr, double from, double to, int32_t n,
                   int32_t method, std::string_view var, double* result) {
   if (result == nullptr) {
-    ReportAsBox("Input parameter error: Returned Value not defined", "DuZuradi: Integrate",
+    ReportAsBox(state, "Input parameter error: Returned Value not defined", "DuZuradi: Integrate",
                 kMsgReports);
     state.e_error = kErrNoReturnValue;
     return kErrNoReturnValue;
@@ -53,20 +53,21 @@ int32_t Integrate(State& state, std::string_view expr, double from, double to, i
   if (method < 0 || method > 2) {
     *result = 0.0;
     state.e_error = kErrInvalidParameter;
-    ReportShort("Integrate", "Unknown method " + std::to_string(method) +
-                                 ": 0 midpoint, 1 trapezoidal, 2 Simpson");
+    ReportShort(
+        state, "Integrate",
+        "Unknown method " + std::to_string(method) + ": 0 midpoint, 1 trapezoidal, 2 Simpson");
     return kErrInvalidParameter;
   }
   if (n <= 0 || !std::isfinite(from) || !std::isfinite(to)) {
     *result = 0.0;
     state.e_error = kErrInvalidParameter;
-    ReportShort("Integrate",
+    ReportShort(state, "Integrate",
                 "Number of subintervals must be at least 1 and the limits finite, N = " +
                     std::to_string(n));
     return kErrInvalidParameter;
   }
   if (method == 2 && n % 2 != 0) {
-    ReportAsBox("Simpson's Rule requires that number of subintervals N be even.", "Solver",
+    ReportAsBox(state, "Simpson's Rule requires that number of subintervals N be even.", "Solver",
                 kMsgAnyLevel);
     state.e_error = kErrNotEven;
     return kErrNotEven;

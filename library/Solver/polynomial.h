@@ -43,8 +43,8 @@ std::string TermMagnitudeText(const PolyTerm& term, std::string_view var);
 bool DerivativeText(const PolyParse& poly, std::string& derivative);
 // Fails the error number for a text without a derivative: -16 without a
 // variable name, -18 for a text that is no polynomial, -9 for a derivative
-// that overflows. var is the variable as given, for the report.
-void FailDerivative(const PolyParse& poly, std::string_view var);
+// that overflows, as st's error. var is the variable as given, for the report.
+void FailDerivative(State& st, const PolyParse& poly, std::string_view var);
 
 // A number as a polynomial text writes it: whole numbers in full, others
 // to fifteen significant digits in fixed notation, tidied ("7.5", "0.3").

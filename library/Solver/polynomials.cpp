@@ -48,27 +48,28 @@ bool DerivativeText(const PolyParse& poly, std::string& derivative) {
   return true;
 }
 
-void FailDerivative(const PolyParse& poly, std::string_view var) {
+void FailDerivative(State& st, const PolyParse& poly, std::string_view var) {
   if (poly.var.empty()) {
-    if (Fail(kErrInvalidParameter)) {
-      ReportShort("Poly_dydx", "No variable name given: '" + std::string(var) + "'");
+    if (Fail(st, kErrInvalidParameter)) {
+      ReportShort(st, "Poly_dydx", "No variable name given: '" + std::string(var) + "'");
     }
   } else if (poly.ok) {  // a polynomial whose derivative has a coefficient beyond any number
-    if (Fail(kErrDivisionByZero)) ReportShort("Poly_dydx", "The derivative overflows");
-  } else if (Fail(kErrNotAPolynomial)) {
-    ReportShort("Poly_dydx", "Not a polynomial in " + poly.var + ": term '" + poly.bad_term + "'");
+    if (Fail(st, kErrDivisionByZero)) ReportShort(st, "Poly_dydx", "The derivative overflows");
+  } else if (Fail(st, kErrNotAPolynomial)) {
+    ReportShort(st, "Poly_dydx",
+                "Not a polynomial in " + poly.var + ": term '" + poly.bad_term + "'");
   }
 }
 
-const char* Poly_dydx(std::string_view expr, std::string_view var) {
-  gs.e_error = kNoError;
+const char* Poly_dydx(State& state, std::string_view expr, std::string_view var) {
+  state.e_error = kNoError;
   const PolyParse poly = ParsePolynomial(expr, var);
   std::string derivative;
   if (!poly.ok || !DerivativeText(poly, derivative)) {
-    FailDerivative(poly, var);
-    return ReturnText("");
+    FailDerivative(state, poly, var);
+    return ReturnText(state, "");
   }
-  return ReturnText(derivative);
+  return ReturnText(state, derivative);
 }
 
 }  // namespace tarnix::solver

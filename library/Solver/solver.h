@@ -45,8 +45,8 @@ const char* sSolve(std::string_view expr, std::string_view var, int32_t iteratio
 
 // ---- Polynomials ---------------------------------------------------------------------
 
-// The derivative of a polynomial text, term by term.
-const char* Poly_dydx(std::string_view expr, std::string_view var);
+// The derivative of a polynomial text, term by term; a failure is state's.
+const char* Poly_dydx(State& state, std::string_view expr, std::string_view var);
 
 // Least-squares coefficients of y from the count x n design matrix A by the
 // normal equations; the n coefficients go to coeff. Returns -1.

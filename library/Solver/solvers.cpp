@@ -13,27 +13,29 @@
 namespace tarnix::solver {
 namespace {
 
-void SetVariable(std::string_view var, std::string_view value) { SetVarFunct(var, value, 0); }
+void SetVariable(State& state, std::string_view var, std::string_view value) {
+  SetVarFunct(state, var, value, 0);
+}
 
 // f(x) with the variable set to x.
 double ValueAt(State& state, std::string_view expr, std::string_view var, double x) {
-  SetVariable(var, Fixed10(x));
+  SetVariable(state, var, Fixed10(x));
   double value = 0.0;
   Eval(state, expr, &value, 0);
   return value;
 }
 
-void LogLine(const std::string& line) {
-  if (TraceReachesLog()) EmitMessage(line, "", 0);
+void LogLine(State& state, const std::string& line) {
+  if (TraceReachesLog(state)) EmitMessage(state, line, "", 0);
 }
 
 // The starting-value walk shared by both twins: unit steps to the right
 // until |f| is small. magnitude(x) gives the |f| the tests compare.
 template <class Magnitude>
-double Walk(int32_t rounds, Magnitude magnitude) {
+double Walk(State& state, int32_t rounds, Magnitude magnitude) {
   double x = 0.0;
   for (int32_t round = 0; round < rounds; ++round) {
-    Tick();
+    Tick(state);
     const double f1 = magnitude(x);
     x += 1;
     const double f2 = magnitude(x);
@@ -74,7 +76,7 @@ class Newton {
   bool Ready() const {
     if (!terms_.empty()) return true;
     state_.e_error = kNoError;
-    FailDerivative(poly_, var_);
+    FailDerivative(state_, poly_, var_);
     return false;
   }
   const std::string& expr() const { return expr_; }
@@ -83,11 +85,11 @@ class Newton {
   // f(x) and f'(x) with the variable set to x's text; false when an
   // evaluation failed (its error number stays).
   bool Values(std::string_view x, double& f, double& g) {
-    SetVariable(var_, x);
+    SetVariable(state_, var_, x);
     f = 0.0;
     g = 0.0;
     if (Eval(state_, expr_, &f, 0) != 0) return false;
-    SetVariable(var_, x);
+    SetVariable(state_, var_, x);
     return Eval(state_, derivative_, &g, 0) == 0;
   }
 
@@ -120,8 +122,9 @@ class Newton {
 void FailNoRoot(State& state, std::string_view procedure, std::string_view x) {
   if (state.e_error == kNoError) state.e_error = kErrNoRoot;
   if (state.e_error == kErrNoRoot) {
-    ReportShort(procedure, "No root found: the last abscissa " + std::string(x) +
-                               " leaves a residual that is not small");
+    ReportShort(state, procedure,
+                "No root found: the last abscissa " + std::string(x) +
+                    " leaves a residual that is not small");
   }
 }
 
@@ -132,7 +135,7 @@ int32_t IntegerValue(std::string_view text) { return TruncToInt32(ReadNumber(tex
 double dPolySolve(State& state, std::string_view expr, std::string_view var) {
   const std::string e(expr);
   const std::string v(var);
-  const double x = Walk(200, [&](double at) { return std::fabs(ValueAt(state, e, v, at)); });
+  const double x = Walk(state, 200, [&](double at) { return std::fabs(ValueAt(state, e, v, at)); });
   return x == 0.0 ? 1.0 : x;
 }
 
@@ -141,16 +144,16 @@ double dSolve(State& state, std::string_view expr, std::string_view var) {
   if (!newton.Ready()) return 0.0;
   double x = dPolySolve(state, newton.expr(), newton.var());
   for (int step = 1; step <= kMostSteps; ++step) {
-    Tick();
+    Tick(state);
     if (step > kFixedSteps && newton.IsRoot(Fixed10(x))) return x;
     double f = 0.0;
     double g = 0.0;
     const bool evaluated = newton.Values(Fixed10(x), f, g);
-    LogLine(std::to_string(state.e_error));
+    LogLine(state, std::to_string(state.e_error));
     if (!evaluated) break;
-    LogLine(std::to_string(state.e_error));
+    LogLine(state, std::to_string(state.e_error));
     x = g != 0.0 ? x - f / g : x - f;  // a flat point moves by f itself
-    LogLine(std::to_string(step) + ", " + Fixed10(x));
+    LogLine(state, std::to_string(step) + ", " + Fixed10(x));
     if (!std::isfinite(x)) break;
   }
   if (std::isfinite(x) && state.e_error == kNoError && newton.IsRoot(Fixed10(x))) return x;
@@ -163,21 +166,21 @@ const char* sPolyNewt(State& state, std::string_view expr, std::string_view var,
   const std::string v(var);
   // Values pass as ten-decimal texts; the tests look at their integer parts.
   bool first = true;
-  const double x = Walk(max_iter, [&](double at) {
-    SetVariable(v, first ? std::string("0") : Fixed10(at));
+  const double x = Walk(state, max_iter, [&](double at) {
+    SetVariable(state, v, first ? std::string("0") : Fixed10(at));
     first = false;
     return std::fabs(static_cast<double>(IntegerValue(Fixed10(DEval(state, e, 0)))));
   });
-  return ReturnText(x == 0.0 ? std::string("1") : Fixed10(x));
+  return ReturnText(state, x == 0.0 ? std::string("1") : Fixed10(x));
 }
 
 const char* sSolve(State& state, std::string_view expr, std::string_view var, int32_t iterations) {
   Newton newton(state, expr, var);
-  if (!newton.Ready()) return ReturnText("");
+  if (!newton.Ready()) return ReturnText(state, "");
   std::string x = sPolyNewt(state, newton.expr(), newton.var(), 200);
   // At least one step; a zero derivative divides by 1.0, as dSolve does.
   for (int32_t step = 0; step < std::max(iterations, 1); ++step) {
-    Tick();
+    Tick(state);
     double f = 0.0;
     double g = 0.0;
     if (!newton.Values(x, f, g)) break;
@@ -187,9 +190,9 @@ const char* sSolve(State& state, std::string_view expr, std::string_view var, in
     if (!std::isfinite(next)) break;
     x = Fixed10(next);
   }
-  if (state.e_error == kNoError && newton.IsRoot(x)) return ReturnText(x);
+  if (state.e_error == kNoError && newton.IsRoot(x)) return ReturnText(state, x);
   FailNoRoot(state, "sSolve", x);
-  return ReturnText(x);
+  return ReturnText(state, x);
 }
 
 double dPolySolve(std::string_view expr, std::string_view var) { return dPolySolve(gs, expr, var); }

@@ -60,5 +60,22 @@ TEST(Engine, EntryPointsTakeItsState) {
   ReSetDuZuradi();
 }
 
+TEST(Engine, SolversWorkOnTheStateHandedIn) {
+  ReSetDuZuradi();
+  gs.e_error = kNoError;
+  State own;
+  EXPECT_NEAR(solver::dSolve(own, "x^2-4", "x"), 2.0, 1e-9);
+  EXPECT_GT(GetVarFuncListLen(own, "vars"), 0);
+  EXPECT_EQ(GetVarFuncListLen("vars"), 0);
+  double area = 0;
+  EXPECT_EQ(solver::Integrate(own, "x", 0, 1, 10, 1, "x", &area), 0);
+  EXPECT_DOUBLE_EQ(area, 0.5);
+  EXPECT_STRNE(solver::Poly_dydx(own, "x^2", "x"), "");
+  EXPECT_EQ(own.e_error, kNoError);
+  EXPECT_STREQ(solver::Poly_dydx(own, "x^2", ""), "");
+  EXPECT_EQ(own.e_error, kErrInvalidParameter);
+  EXPECT_EQ(gs.e_error, kNoError);
+}
+
 }  // namespace
 }  // namespace tarnix
