@@ -37,7 +37,7 @@ R FailureValue(ErrorNumber) {
 class CallFrame {
  public:
   explicit CallFrame(Engine& engine) noexcept
-      : state_(engine.state), mark_(matrix::EvaluationMark()) {
+      : state_(engine.state), store_(engine.store), mark_(matrix::EvaluationMark(engine.store)) {
     if (state_.call_depth++ == 0) {
       state_.progress_countdown = state_.progress_period;
       state_.matrix_bytes_at_call = state_.matrix_bytes;
@@ -53,11 +53,12 @@ class CallFrame {
     state_.e_error = code;
     state_.InternalMode = false;
     state_.depth = 0;
-    matrix::DropTemporaries(mark_);
+    matrix::DropTemporaries(store_, mark_);
   }
 
  private:
   State& state_;
+  matrix::MatrixStore& store_;
   uint64_t mark_;
 };
 
@@ -196,29 +197,34 @@ constexpr int32_t kUnfinished = kMatUnfinished;
 
 TARNIX_API int32_t TARNIX_CALL SetMatrix(const char* name, double* matr, int32_t rows, int32_t cols,
                                          uint8_t retPtr) {
-  return Guarded<int32_t>(matrix::kNotRegistered,
-                          [&] { return matrix::SetMatrix(Text(name), matr, rows, cols, retPtr); });
+  return Guarded<int32_t>(matrix::kNotRegistered, [&] {
+    return matrix::SetMatrix(ProcessEngine().store, Text(name), matr, rows, cols, retPtr);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL SetStrMatrix(const char* text, uint8_t retPtr, uint8_t evalElems) {
-  return Guarded<int32_t>(kErrorNumber,
-                          [&] { return matrix::SetStrMatrix(Text(text), retPtr, evalElems); });
+  return Guarded<int32_t>(kErrorNumber, [&] {
+    return matrix::SetStrMatrix(ProcessEngine().store, Text(text), retPtr, evalElems);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL FindMatrix(const char* name, int32_t paramTp, int32_t* rows,
                                           int32_t* cols) {
-  return Guarded<int32_t>(matrix::kNotFound,
-                          [&] { return matrix::FindMatrix(Text(name), paramTp, rows, cols); });
+  return Guarded<int32_t>(matrix::kNotFound, [&] {
+    return matrix::FindMatrix(ProcessEngine().store, Text(name), paramTp, rows, cols);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL ClearMatrixList(int32_t handle) {
-  return Guarded<int32_t>(kMatOk, [&] { return matrix::ClearMatrixList(handle); });
+  return Guarded<int32_t>(kMatOk,
+                          [&] { return matrix::ClearMatrixList(ProcessEngine().store, handle); });
 }
 
 TARNIX_API int32_t TARNIX_CALL GetMatrixByLong(int32_t handle, double* dst, int32_t rows,
                                                int32_t cols) {
-  return Guarded<int32_t>(kUnfinished,
-                          [&] { return matrix::GetMatrixByLong(handle, dst, rows, cols); });
+  return Guarded<int32_t>(kUnfinished, [&] {
+    return matrix::GetMatrixByLong(ProcessEngine().store, handle, dst, rows, cols);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL aCopyArray(const double* src, double* dst, int32_t rows,
@@ -516,7 +522,8 @@ TARNIX_API int32_t TARNIX_CALL IntBezier2D(double, double, double, double, doubl
 // ---- Host extensions --------------------------------------------------------------------
 
 TARNIX_API const double* TARNIX_CALL GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
-  return Guarded<const double*>(nullptr, [&] { return matrix::GetMatrixPtr(handle, rows, cols); });
+  return Guarded<const double*>(
+      nullptr, [&] { return matrix::GetMatrixPtrIn(ProcessEngine().store, handle, rows, cols); });
 }
 
 TARNIX_API int32_t TARNIX_CALL SetProgressHandler(int32_t (*handler)(void* context), void* context,

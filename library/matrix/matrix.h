@@ -20,13 +20,21 @@ struct MatrixSteps;
 
 namespace tarnix::matrix {
 
+struct MatrixStore;
+
 // ---- Store ---------------------------------------------------------------------
 
 // SetMatrix's answer when it registers nothing (no array, a negative size).
 inline constexpr int32_t kNotRegistered = -1;
 
+// The store's functions work on the store ms they are given; the forms
+// without one work on the process-wide store.
+int32_t SetMatrix(MatrixStore& ms, std::string_view name, double* matr, int32_t rows, int32_t cols,
+                  uint8_t ret_handle);
 int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t cols,
                   uint8_t ret_handle);
+int32_t SetStrMatrix(MatrixStore& ms, std::string_view text, uint8_t ret_handle,
+                     uint8_t eval_elems);
 int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_elems);
 // The bits of FindMatrix's param_tp: how name is read, and what is returned.
 inline constexpr int32_t kFindHandle = 1;    // the matrix's handle
@@ -36,10 +44,17 @@ inline constexpr int32_t kFindByName = 32;   // name is a matrix name (without b
 // FindMatrix's answer when nothing matches (or nothing is asked for).
 inline constexpr int32_t kNotFound = -1;
 
+int32_t FindMatrix(MatrixStore& ms, std::string_view name, int32_t param_tp, int32_t* rows,
+                   int32_t* cols);
 int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32_t* cols);
 // 0 empties the store; a handle drops every internal matrix but that one.
+int32_t ClearMatrixList(MatrixStore& ms, int32_t handle);
 int32_t ClearMatrixList(int32_t handle);
+int32_t GetMatrixByLong(MatrixStore& ms, int32_t handle, double* dst, int32_t rows, int32_t cols);
 int32_t GetMatrixByLong(int32_t handle, double* dst, int32_t rows, int32_t cols);
+// GetMatrixPtr in the store ms (a name of its own: the evaluator's steps
+// hold GetMatrixPtr's address).
+const double* GetMatrixPtrIn(MatrixStore& ms, int32_t handle, int32_t* rows, int32_t* cols);
 const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols);
 
 // Entries and live blocks in the store (for the tests of its growth).
@@ -48,6 +63,7 @@ struct StoreSize {
   std::size_t blocks;
   std::size_t named;  // entries that are no internal matrix
 };
+StoreSize SizeOfStore(const MatrixStore& ms);
 StoreSize SizeOfStore();
 
 // ---- Element order ---------------------------------------------------------------
@@ -79,6 +95,8 @@ void PublishResult(double handle);
 
 // Every evaluation notes where the store stood; after a scalar result or an
 // error the internal matrices it created since are dropped.
+uint64_t EvaluationMark(const MatrixStore& ms);
+void DropTemporaries(MatrixStore& ms, uint64_t mark);
 uint64_t EvaluationMark();
 void DropTemporaries(uint64_t mark);
 

@@ -17,25 +17,26 @@ namespace {
 const char* Flag(bool value) { return value ? "-1" : "0"; }
 
 // Handles count up and wrap after 2^31 - 1, skipping those still in use.
-int32_t NewHandle() {
+int32_t NewHandle(MatrixStore& ms) {
   for (;;) {
-    const int32_t h = store.next_handle;
-    store.next_handle = h == INT32_MAX ? 1 : h + 1;
-    if (store.live_handles.insert(h).second) return h;
+    const int32_t h = ms.next_handle;
+    ms.next_handle = h == INT32_MAX ? 1 : h + 1;
+    if (ms.live_handles.insert(h).second) return h;
   }
 }
 
 // The block standing for a caller's array: the one already registered for
 // that array, or a new one.
-std::shared_ptr<Block> CallerBlock(double* data, int64_t count) {
-  for (MatrixEntry& e : store.arrList) {
+std::shared_ptr<Block> CallerBlock(MatrixStore& ms, double* data, int64_t count) {
+  for (MatrixEntry& e : ms.arrList) {
     if (!e.Matr->library_owned && e.Matr->data == data) {
       e.Matr->capacity = std::max(e.Matr->capacity, count);
       return e.Matr;
     }
   }
   auto block = std::make_shared<Block>();
-  block->handle = NewHandle();
+  block->owner = &ms;
+  block->handle = NewHandle(ms);
   block->data = data;
   block->capacity = count;
   return block;
@@ -74,24 +75,27 @@ void TraceRegistration(std::string_view name, int32_t rows, int32_t cols, int32_
   aShow(e.Matr->data, e.rows, e.cols);
 }
 
-MatrixEntry* EntryAt(int32_t position) {
+MatrixEntry* EntryAt(MatrixStore& ms, int32_t position) {
   if (position < 0) return nullptr;
-  auto it = store.arrList.begin();
-  for (int32_t i = 0; i < position && it != store.arrList.end(); ++i) ++it;
-  return it == store.arrList.end() ? nullptr : &*it;
+  auto it = ms.arrList.begin();
+  for (int32_t i = 0; i < position && it != ms.arrList.end(); ++i) ++it;
+  return it == ms.arrList.end() ? nullptr : &*it;
 }
 
 void ReportStrMatrix(std::string_view text) { Report(text); }
 
 }  // namespace
 
-Block::~Block() { store.live_handles.erase(handle); }
+Block::~Block() {
+  if (owner != nullptr) owner->live_handles.erase(handle);
+}
 
 std::string StoredName(std::string_view name) { return LowerCase(TrimView(name, kSpaceOnly)); }
 
-std::shared_ptr<Block> NewBlock(int64_t count) {
+std::shared_ptr<Block> NewBlock(MatrixStore& ms, int64_t count) {
   auto block = std::make_shared<Block>();
-  block->handle = NewHandle();
+  block->owner = &ms;
+  block->handle = NewHandle(ms);
   block->library_owned = true;
   block->owned.assign(static_cast<std::size_t>(std::max<int64_t>(count, 1)), 0.0);
   block->data = block->owned.data();
@@ -104,28 +108,28 @@ int32_t HandleOf(double value) {
   return static_cast<int32_t>(value);
 }
 
-MatrixEntry* FindByHandle(int32_t handle) {
+MatrixEntry* FindByHandle(MatrixStore& ms, int32_t handle) {
   if (handle <= 0) return nullptr;
-  for (MatrixEntry& e : store.arrList) {
+  for (MatrixEntry& e : ms.arrList) {
     if (e.Matr->handle == handle) return &e;
   }
   return nullptr;
 }
 
-MatrixEntry& AppendEntry(std::string name, std::shared_ptr<Block> block, int32_t rows,
-                         int32_t cols) {
+MatrixEntry& AppendEntry(MatrixStore& ms, std::string name, std::shared_ptr<Block> block,
+                         int32_t rows, int32_t cols) {
   MatrixEntry e;
   e.Name = std::move(name);
   e.Matr = std::move(block);
   e.Internal = gs.InternalMode;
   e.rows = rows;
   e.cols = cols;
-  e.ListPos = static_cast<int32_t>(store.arrList.size());
+  e.ListPos = static_cast<int32_t>(ms.arrList.size());
   e.VectorF = rows == 1 || cols == 1;
-  e.serial = store.next_serial++;
-  store.arrList.push_back(std::move(e));
-  if (!store.arrList.back().Internal) ++store.named;
-  return store.arrList.back();
+  e.serial = ms.next_serial++;
+  ms.arrList.push_back(std::move(e));
+  if (!ms.arrList.back().Internal) ++ms.named;
+  return ms.arrList.back();
 }
 
 void Reshape(MatrixEntry& entry, int32_t rows, int32_t cols) {
@@ -141,7 +145,8 @@ void Reshape(MatrixEntry& entry, int32_t rows, int32_t cols) {
   entry.VectorF = rows == 1 || cols == 1;
 }
 
-int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32_t* cols) {
+int32_t FindMatrix(MatrixStore& ms, std::string_view name, int32_t param_tp, int32_t* rows,
+                   int32_t* cols) {
   const std::string key = StoredName(name);
   const bool by_handle = (param_tp & kFindByHandle) != 0;
   const bool by_name = !by_handle && (param_tp & kFindByName) != 0;
@@ -155,7 +160,7 @@ int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32
   }
   int32_t result = kNotFound;
   int32_t index = 0;
-  for (const MatrixEntry& e : store.arrList) {
+  for (const MatrixEntry& e : ms.arrList) {
     std::string handle_text;
     std::string_view candidate;
     if (by_handle) {
@@ -190,23 +195,24 @@ int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32
   return result;
 }
 
-MatrixEntry& RegisterInternal(std::shared_ptr<Block> block, int32_t rows, int32_t cols) {
+MatrixEntry& RegisterInternal(MatrixStore& ms, std::shared_ptr<Block> block, int32_t rows,
+                              int32_t cols) {
   std::string name = "m_" + std::to_string(block->handle);
-  MatrixEntry& entry = AppendEntry(name, std::move(block), rows, cols);
+  MatrixEntry& entry = AppendEntry(ms, name, std::move(block), rows, cols);
   TraceRegistration(name, rows, cols, -1, entry, entry.Matr->handle);
   return entry;
 }
 
-int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32_t rows,
-                      int32_t cols, bool ret_handle) {
+int32_t RegisterBlock(MatrixStore& ms, std::string_view name, std::shared_ptr<Block> block,
+                      int32_t rows, int32_t cols, bool ret_handle) {
   rows = std::max(rows, 1);
   cols = std::max(cols, 1);
-  const int32_t position = FindMatrix(name, kFindByName | kFindPosition, nullptr, nullptr);
-  MatrixEntry* entry = EntryAt(position);
+  const int32_t position = FindMatrix(ms, name, kFindByName | kFindPosition, nullptr, nullptr);
+  MatrixEntry* entry = EntryAt(ms, position);
   int32_t result;
   if (entry == nullptr) {
     if (!gs.InternalMode && EntriesRoom() == 0) throw LimitExceeded{};
-    entry = &AppendEntry(StoredName(name), std::move(block), rows, cols);
+    entry = &AppendEntry(ms, StoredName(name), std::move(block), rows, cols);
     result = ret_handle ? entry->Matr->handle : entry->ListPos;
   } else if (entry->rows == rows && entry->cols == cols) {
     // Same dimensions: the new values go into the storage the entry has. The
@@ -234,7 +240,7 @@ int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32
   return result;
 }
 
-int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t cols,
+int32_t SetMatrix(MatrixStore& ms, std::string_view name, double* matr, int32_t rows, int32_t cols,
                   uint8_t ret_handle) {
   // A caller's array must exist and have a size: a negative dimension or no
   // array is refused instead of being registered.
@@ -244,10 +250,11 @@ int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t col
   }
   const int32_t r = std::max(rows, 1);
   const int32_t c = std::max(cols, 1);
-  return RegisterBlock(name, CallerBlock(matr, int64_t{r} * c), r, c, ret_handle != 0);
+  return RegisterBlock(ms, name, CallerBlock(ms, matr, int64_t{r} * c), r, c, ret_handle != 0);
 }
 
-int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_elems) {
+int32_t SetStrMatrix(MatrixStore& ms, std::string_view text, uint8_t ret_handle,
+                     uint8_t eval_elems) {
   gs.e_error = kNoError;
   if (text.empty()) {
     std::string report = "Procedure: SetStrMatrix, nr. 10c\r\nInvalid function parameter, '";
@@ -332,20 +339,20 @@ int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_ele
     elements.push_back(value);
   }
 
-  std::shared_ptr<Block> block = NewBlock(count);
+  std::shared_ptr<Block> block = NewBlock(ms, count);
   aCopyArray(elements.data(), block->data, build_rows, build_cols);
   gs.e_error = kNoError;
-  return RegisterBlock(name, std::move(block), rows, cols, ret_handle != 0);
+  return RegisterBlock(ms, name, std::move(block), rows, cols, ret_handle != 0);
 }
 
-int32_t ClearMatrixList(int32_t handle) {
+int32_t ClearMatrixList(MatrixStore& ms, int32_t handle) {
   const bool logging = TraceReachesLog();
   if (logging) {
     EmitMessage("", "", 0);
     EmitMessage("ClearMatrixList", "", 0);
   }
   const bool trace = (gs.MsgMode & kMsgStoreTrace) != 0;
-  for (auto it = store.arrList.begin(); it != store.arrList.end();) {
+  for (auto it = ms.arrList.begin(); it != ms.arrList.end();) {
     const bool drop = handle == 0 || (it->Internal && it->Matr->handle != handle);
     if (logging) {
       std::string line = "arrList() = " + it->Name;
@@ -366,14 +373,14 @@ int32_t ClearMatrixList(int32_t handle) {
                             (drop ? " => deleted" : " => kept") + "\r\n" + printed;
       EmitMessage(summary, "ClearMatrixList", 0);
     }
-    if (drop && !it->Internal) --store.named;
-    it = drop ? store.arrList.erase(it) : std::next(it);
+    if (drop && !it->Internal) --ms.named;
+    it = drop ? ms.arrList.erase(it) : std::next(it);
   }
   return kMatOk;
 }
 
-int32_t GetMatrixByLong(int32_t handle, double* dst, int32_t rows, int32_t cols) {
-  const MatrixEntry* e = FindByHandle(handle);
+int32_t GetMatrixByLong(MatrixStore& ms, int32_t handle, double* dst, int32_t rows, int32_t cols) {
+  const MatrixEntry* e = FindByHandle(ms, handle);
   if (e == nullptr) return kMatNotDefined;
   if (dst == nullptr || rows < 0 || cols < 0 || int64_t{rows} * cols > e->Matr->capacity) {
     return kMatInvalidParameter;
@@ -381,8 +388,8 @@ int32_t GetMatrixByLong(int32_t handle, double* dst, int32_t rows, int32_t cols)
   return aCopyArray(e->Matr->data, dst, rows, cols);
 }
 
-const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
-  const MatrixEntry* e = FindByHandle(handle);
+const double* GetMatrixPtrIn(MatrixStore& ms, int32_t handle, int32_t* rows, int32_t* cols) {
+  const MatrixEntry* e = FindByHandle(ms, handle);
   if (e == nullptr) return nullptr;
   if (rows != nullptr) *rows = e->rows;
   if (cols != nullptr) *cols = e->cols;
@@ -403,12 +410,37 @@ constexpr MatrixSteps kSteps{
 
 const MatrixSteps* StoreSteps() { return &kSteps; }
 
-StoreSize SizeOfStore() { return {store.arrList.size(), store.live_handles.size(), store.named}; }
-
-uint64_t EvaluationMark() { return store.next_serial; }
-
-void DropTemporaries(uint64_t mark) {
-  store.arrList.remove_if([mark](const MatrixEntry& e) { return e.Internal && e.serial >= mark; });
+StoreSize SizeOfStore(const MatrixStore& ms) {
+  return {ms.arrList.size(), ms.live_handles.size(), ms.named};
 }
+
+uint64_t EvaluationMark(const MatrixStore& ms) { return ms.next_serial; }
+
+void DropTemporaries(MatrixStore& ms, uint64_t mark) {
+  ms.arrList.remove_if([mark](const MatrixEntry& e) { return e.Internal && e.serial >= mark; });
+}
+
+// ---- The same on the process-wide store ------------------------------------
+
+int32_t SetMatrix(std::string_view name, double* matr, int32_t rows, int32_t cols,
+                  uint8_t ret_handle) {
+  return SetMatrix(store, name, matr, rows, cols, ret_handle);
+}
+int32_t SetStrMatrix(std::string_view text, uint8_t ret_handle, uint8_t eval_elems) {
+  return SetStrMatrix(store, text, ret_handle, eval_elems);
+}
+int32_t FindMatrix(std::string_view name, int32_t param_tp, int32_t* rows, int32_t* cols) {
+  return FindMatrix(store, name, param_tp, rows, cols);
+}
+int32_t ClearMatrixList(int32_t handle) { return ClearMatrixList(store, handle); }
+int32_t GetMatrixByLong(int32_t handle, double* dst, int32_t rows, int32_t cols) {
+  return GetMatrixByLong(store, handle, dst, rows, cols);
+}
+const double* GetMatrixPtr(int32_t handle, int32_t* rows, int32_t* cols) {
+  return GetMatrixPtrIn(store, handle, rows, cols);
+}
+StoreSize SizeOfStore() { return SizeOfStore(store); }
+uint64_t EvaluationMark() { return EvaluationMark(store); }
+void DropTemporaries(uint64_t mark) { DropTemporaries(store, mark); }
 
 }  // namespace tarnix::matrix

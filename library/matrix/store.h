@@ -15,9 +15,13 @@
 
 namespace tarnix::matrix {
 
+struct MatrixStore;
+
 // A storage block: a caller's array (registered by reference, never freed)
-// or a block of the library's own, freed when no entry refers to it.
+// or a block of the library's own, freed when no entry refers to it. Its
+// handle is live in the store that made it until the block goes.
 struct Block {
+  MatrixStore* owner = nullptr;
   int32_t handle = 0;
   double* data = nullptr;
   bool library_owned = false;
@@ -54,23 +58,36 @@ extern MatrixStore& store;
 // capitals 0xC0-0xDE).
 std::string StoredName(std::string_view name);
 
+// The functions below work on the store ms they are given; the forms
+// without one work on the process-wide store.
+
 // A new block of the library's own for rows x cols doubles, zero-filled.
-std::shared_ptr<Block> NewBlock(int64_t count);
+std::shared_ptr<Block> NewBlock(MatrixStore& ms, int64_t count);
+inline std::shared_ptr<Block> NewBlock(int64_t count) { return NewBlock(store, count); }
 
 // The entry whose storage has this handle, or nullptr.
-MatrixEntry* FindByHandle(int32_t handle);
+MatrixEntry* FindByHandle(MatrixStore& ms, int32_t handle);
+inline MatrixEntry* FindByHandle(int32_t handle) { return FindByHandle(store, handle); }
 
 // Appends an internal or caller entry without a name look-up; returns it.
-MatrixEntry& AppendEntry(std::string name, std::shared_ptr<Block> block, int32_t rows,
-                         int32_t cols);
+MatrixEntry& AppendEntry(MatrixStore& ms, std::string name, std::shared_ptr<Block> block,
+                         int32_t rows, int32_t cols);
 
 // Registers a block of the library's own as the internal matrix
 // "m_" + handle, with the log lines of SetMatrix.
-MatrixEntry& RegisterInternal(std::shared_ptr<Block> block, int32_t rows, int32_t cols);
+MatrixEntry& RegisterInternal(MatrixStore& ms, std::shared_ptr<Block> block, int32_t rows,
+                              int32_t cols);
+inline MatrixEntry& RegisterInternal(std::shared_ptr<Block> block, int32_t rows, int32_t cols) {
+  return RegisterInternal(store, std::move(block), rows, cols);
+}
 
 // Registers block under name as SetMatrix does (look-up, copy or replace).
-int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32_t rows,
-                      int32_t cols, bool ret_handle);
+int32_t RegisterBlock(MatrixStore& ms, std::string_view name, std::shared_ptr<Block> block,
+                      int32_t rows, int32_t cols, bool ret_handle);
+inline int32_t RegisterBlock(std::string_view name, std::shared_ptr<Block> block, int32_t rows,
+                             int32_t cols, bool ret_handle) {
+  return RegisterBlock(store, name, std::move(block), rows, cols, ret_handle);
+}
 
 // Gives entry the dimensions rows x cols, growing its block when needed.
 void Reshape(MatrixEntry& entry, int32_t rows, int32_t cols);

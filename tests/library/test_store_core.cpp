@@ -6,6 +6,7 @@
 
 #include "DuZuradi/duzuradi.h"
 #include "matrix/matrix.h"
+#include "matrix/store.h"
 
 namespace tarnix {
 namespace {
@@ -47,6 +48,49 @@ TEST(StoreSize, ClearingEverythingFreesEveryLibraryBlock) {
   ReSetDuZuradi();
   EXPECT_EQ(matrix::SizeOfStore().entries, 0u);
   EXPECT_EQ(matrix::SizeOfStore().blocks, 0u);
+}
+
+TEST(StoreOfItsOwn, KeepsItsMatricesAndHandles) {
+  ReSetDuZuradi();
+  SetDebugF(0);
+  const matrix::StoreSize process_wide = matrix::SizeOfStore();
+  {
+    matrix::MatrixStore own;
+    double a[4] = {1, 2, 3, 4};
+    const int32_t handle = matrix::SetMatrix(own, "[mOwn]", a, 2, 2, 1);
+    EXPECT_GT(handle, 0);
+    EXPECT_GT(matrix::SetStrMatrix(own, "[mText];1;2;5;6", 1, 0), 0);
+    int32_t rows = 0;
+    int32_t cols = 0;
+    EXPECT_EQ(
+        matrix::FindMatrix(own, "[mOwn]", matrix::kFindByName | matrix::kFindHandle, &rows, &cols),
+        handle);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(cols, 2);
+    EXPECT_EQ(
+        matrix::FindMatrix("[mOwn]", matrix::kFindByName | matrix::kFindHandle, nullptr, nullptr),
+        matrix::kNotFound);
+    EXPECT_EQ(matrix::GetMatrixPtrIn(own, handle, &rows, &cols), a);
+    double copy[4] = {};
+    EXPECT_EQ(matrix::GetMatrixByLong(own, handle, copy, 2, 2), kMatOk);
+    EXPECT_EQ(matrix::SizeOfStore(own).named, 2u);
+    EXPECT_EQ(matrix::SizeOfStore(own).blocks, 2u);
+    const uint64_t mark = matrix::EvaluationMark(own);
+    gs.InternalMode = true;  // as while an expression is parsed
+    matrix::RegisterInternal(own, matrix::NewBlock(own, 4), 2, 2);
+    gs.InternalMode = false;
+    EXPECT_EQ(matrix::SizeOfStore(own).entries, 3u);
+    matrix::DropTemporaries(own, mark);
+    EXPECT_EQ(matrix::SizeOfStore(own).entries, 2u);
+    EXPECT_EQ(matrix::SizeOfStore(own).blocks, 2u);
+    EXPECT_EQ(matrix::ClearMatrixList(own, 0), kMatOk);
+    EXPECT_EQ(matrix::SizeOfStore(own).entries, 0u);
+    EXPECT_EQ(matrix::SizeOfStore(own).blocks, 0u);
+  }
+  const matrix::StoreSize after = matrix::SizeOfStore();
+  EXPECT_EQ(after.entries, process_wide.entries);
+  EXPECT_EQ(after.blocks, process_wide.blocks);
+  EXPECT_EQ(after.named, process_wide.named);
 }
 
 }  // namespace
