@@ -20,13 +20,15 @@ uint64_t InitialSeed() {
 
 }  // namespace
 
-Engine::Engine() {
+Engine::Engine() : steps(matrix::StoreSteps(store)) {
   state.returned_text.resize(256, '\0');
   state.rng_state = InitialSeed();
   // The evaluator lies below the matrix engine: it reaches matrices only
   // through the steps attached here.
-  AttachMatrices(matrix::StoreSteps());
+  AttachMatrices(&steps);
 }
+
+Engine::~Engine() { AttachMatrices(nullptr); }
 
 Engine& ProcessEngine() {
   static Engine engine;

@@ -4,6 +4,7 @@
 // work on ProcessEngine(); the library is not reentrant.
 #pragma once
 
+#include "DuZuradi/duzuradi.h"
 #include "DuZuradi/state.h"
 #include "matrix/store.h"
 
@@ -13,6 +14,8 @@ struct Engine {
   // Attaches the matrix store to the evaluator and gives the state its
   // load-time values (returned-text holder, random seed).
   Engine();
+  // Detaches the store's steps from the evaluator.
+  ~Engine();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
@@ -21,6 +24,8 @@ struct Engine {
   State state;
   matrix::MatrixStore store;
   double integral_value = 0.0;  // the result of dIntegrate, kept between calls
+  // The evaluator's steps over this engine's store, attached while it lives.
+  MatrixSteps steps;
 };
 
 // The one process-wide engine, made on first use. gs, matrix::store and

@@ -83,6 +83,7 @@ inline bool Fail(int16_t code) { return Fail(gs, code); }
 
 // e_tok as text: "num", "hex", "const", "matrix", "id", "" at the end, else
 // the token's own spelling (reserved words, operators, punctuation).
+std::string_view e_tok(const State& st);
 std::string_view e_tok();
 
 // The five lines that tell where st's own scanner stands.
@@ -257,25 +258,50 @@ inline double NumberOperand(Value value, std::string_view where) {
 // that fails gives its left operand (a function: the number 0) back
 // unchanged.
 struct MatrixSteps {
+  // What the steps work on besides the state they are handed (the matrix
+  // engine's store), given back to every step that takes it.
+  void* context;
   // A matrix named in an expression, as a fresh internal copy.
-  Value (*load_operand)(std::string_view name, char suffix);
+  Value (*load_operand)(State& st, void* context, std::string_view name, char suffix);
   // "+" and "-"; "^", "*" and "/"; det, trace, syst and vcoeff.
-  Value (*sum_subt)(char op, Value left, Value right);
-  Value (*div_mult)(char op, Value left, Value right);
-  Value (*function)(std::string_view name, Value a1, Value a2, Value a3);
+  Value (*sum_subt)(State& st, void* context, char op, Value left, Value right);
+  Value (*div_mult)(State& st, void* context, char op, Value left, Value right);
+  Value (*function)(State& st, void* context, std::string_view name, Value a1, Value a2, Value a3);
   // de_eval's matrix result registered for the caller.
-  void (*publish_result)(double handle);
+  void (*publish_result)(State& st, void* context, double handle);
   // Where the store stands, and the internal matrices made since dropped.
-  uint64_t (*evaluation_mark)();
-  void (*drop_temporaries)(uint64_t mark);
+  uint64_t (*evaluation_mark)(void* context);
+  void (*drop_temporaries)(void* context, uint64_t mark);
   // 0 empties the store; a handle drops every internal matrix but that one.
-  int32_t (*clear)(int32_t handle);
-  // The elements of a handle's matrix, nullptr for an unknown handle.
+  int32_t (*clear)(void* context, int32_t handle);
+  // The elements of a handle's matrix in the process-wide store, nullptr
+  // for an unknown handle.
   const double* (*elements)(int32_t handle, int32_t* rows, int32_t* cols);
   // Matrices stored under a name (they count against the entry limit).
-  std::size_t (*named_count)();
+  std::size_t (*named_count)(void* context);
+
+  // The steps with their context.
+  Value LoadOperand(State& st, std::string_view name, char suffix) const {
+    return load_operand(st, context, name, suffix);
+  }
+  Value SumSubt(State& st, char op, Value left, Value right) const {
+    return sum_subt(st, context, op, left, right);
+  }
+  Value DivMult(State& st, char op, Value left, Value right) const {
+    return div_mult(st, context, op, left, right);
+  }
+  Value Function(State& st, std::string_view name, Value a1, Value a2, Value a3) const {
+    return function(st, context, name, a1, a2, a3);
+  }
+  void PublishResult(State& st, double handle) const { publish_result(st, context, handle); }
+  uint64_t EvaluationMark() const { return evaluation_mark(context); }
+  void DropTemporaries(uint64_t mark) const { drop_temporaries(context, mark); }
+  int32_t Clear(int32_t handle) const { return clear(context, handle); }
+  std::size_t NamedCount() const { return named_count(context); }
 };
 
+// The steps stay where steps points until the next AttachMatrices; nullptr
+// detaches them.
 void AttachMatrices(const MatrixSteps* steps);
 const MatrixSteps& Matrices();
 

@@ -96,29 +96,29 @@ bool Evaluate(State& state, std::string_view expr, int32_t check, Entry entry, V
 }  // namespace
 
 int32_t Eval(State& state, std::string_view expr, double* result, int32_t check) {
-  const uint64_t mark = Matrices().evaluation_mark();
+  const uint64_t mark = Matrices().EvaluationMark();
   Value value;
   if (!Evaluate(state, expr, check, Entry::EEval, value)) return state.e_error;
   if (result != nullptr) *result = value.number;
   if (state.e_error == kNoError && IsMatrix(value)) {
-    Matrices().clear(HandleOf(value.number));
+    Matrices().Clear(HandleOf(value.number));
     return 1;
   }
   // A scalar result or a failure needs none of the matrices made meanwhile.
-  Matrices().drop_temporaries(mark);
+  Matrices().DropTemporaries(mark);
   return state.e_error == kNoError ? 0 : state.e_error;
 }
 
 double DEval(State& state, std::string_view expr, int32_t check) {
-  const uint64_t mark = Matrices().evaluation_mark();
+  const uint64_t mark = Matrices().EvaluationMark();
   Value value;
   Evaluate(state, expr, check, Entry::DeEval, value);
   if (state.e_error == kNoError && IsMatrix(value)) {
-    Matrices().clear(HandleOf(value.number));
-    Matrices().publish_result(value.number);
+    Matrices().Clear(HandleOf(value.number));
+    Matrices().PublishResult(state, value.number);
     return value.number;
   }
-  Matrices().drop_temporaries(mark);
+  Matrices().DropTemporaries(mark);
   return state.e_error == kNoError ? value.number : state.e_error;
 }
 

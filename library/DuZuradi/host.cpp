@@ -37,7 +37,7 @@ void ChargeMatrix(State& st, std::size_t bytes) {
 
 std::size_t EntriesRoom(const State& st) {
   if (st.entry_limit == 0) return std::numeric_limits<std::size_t>::max();
-  const std::size_t used = st.VarList.Names() + st.FunctList.Names() + Matrices().named_count();
+  const std::size_t used = st.VarList.Names() + st.FunctList.Names() + Matrices().NamedCount();
   const auto limit = static_cast<std::size_t>(st.entry_limit);
   return used >= limit ? 0 : limit - used;
 }

@@ -110,11 +110,11 @@ Value Combine(State& st, Tok op, Value left, Value right) {
     case Tok::Star:
     case Tok::Slash:
       if (numbers) return Number(ScalarArith(st, OperatorChar(op), left.number, right.number));
-      return Matrices().div_mult(OperatorChar(op), left, right);
+      return Matrices().DivMult(st, OperatorChar(op), left, right);
     case Tok::Plus:
     case Tok::Minus:
       if (numbers) return Number(ScalarArith(st, OperatorChar(op), left.number, right.number));
-      return Matrices().sum_subt(OperatorChar(op), left, right);
+      return Matrices().SumSubt(st, OperatorChar(op), left, right);
     default: break;
   }
   // The rest take numbers and give a number.
@@ -200,7 +200,7 @@ Value MatrixFunctionCall(State& st, Scanner& sc) {
     }
   }
   Tick(st);
-  const Value value = Matrices().function(word, first, second, third);
+  const Value value = Matrices().Function(st, word, first, second, third);
   e_match(st, sc, Tok::RParen);
   return value;
 }
@@ -216,7 +216,7 @@ bool Primary(State& st, Scanner& sc, Value& value) {
       e_nxt(st, sc);
       return true;
     case Tok::Matrix:
-      value = Matrices().load_operand(sc.e_spelling, sc.MatrixSuffix);
+      value = Matrices().LoadOperand(st, sc.e_spelling, sc.MatrixSuffix);
       if (st.e_error != kNoError) {
         value.number = st.e_error;
         return false;
@@ -228,7 +228,7 @@ bool Primary(State& st, Scanner& sc, Value& value) {
       e_nxt(st, sc);
       const Value operand = e_prs(st, sc, kSignOperandLevel);
       Tick(st);
-      value = IsMatrix(operand) ? Matrices().div_mult('*', operand, Number(-1.0))
+      value = IsMatrix(operand) ? Matrices().DivMult(st, '*', operand, Number(-1.0))
                                 : Number(-operand.number);
       return true;
     }

@@ -197,6 +197,7 @@ void TraceToken(State& st, const Scanner& sc) {
 
 }  // namespace
 
+std::string_view e_tok(const State& st) { return e_tok(static_cast<const Scanner&>(st)); }
 std::string_view e_tok() { return e_tok(gs); }
 
 std::string_view e_tok(const Scanner& sc) {

@@ -17,7 +17,7 @@ int32_t ShowMsgs(int32_t level) {
 int32_t ReSetDuZuradi() {
   ClearVarFuncList("vars");
   ClearVarFuncList("");
-  Matrices().clear(0);
+  Matrices().Clear(0);
   gs.ResultType = -1;
   gs.MsgMode = 0;
   return 0;

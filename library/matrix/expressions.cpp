@@ -21,20 +21,20 @@ std::string Dims(int32_t rows, int32_t cols) {
 
 // Fails with code and, when reports are wanted, sends head, an empty line,
 // "Debug:", the debug lines and the parser dump.
-void Fails(int16_t code, std::string_view head, std::string_view debug) {
-  if (!Fail(code) || !ReportsWanted()) return;
+void Fails(State& st, int16_t code, std::string_view head, std::string_view debug) {
+  if (!Fail(st, code) || !ReportsWanted(st)) return;
   std::string report(head);
   report += "\r\n\r\nDebug:\r\n";
   report += debug;
   if (!debug.empty()) report += kCrLf;
-  report += ErrorDump();
-  Report(report);
+  report += ErrorDump(st);
+  Report(st, report);
 }
 
 // The result of a step: entry e as a matrix value, its dimensions noted.
-Value Result(const MatrixEntry& e) {
-  gs.MatrResultRows = e.rows;
-  gs.MatrResultCols = e.cols;
+Value Result(State& st, const MatrixEntry& e) {
+  st.MatrResultRows = e.rows;
+  st.MatrResultCols = e.cols;
   return MatrixValue(e.Matr->handle);
 }
 
@@ -52,27 +52,28 @@ std::string ValueText(double value) {
 
 // The entry a matrix operand stands for. A scalar, or a handle no matrix
 // has, fails with -17: no step touches storage it was not given.
-MatrixEntry* Operand(double value, Kind kind, std::string_view procedure) {
+MatrixEntry* Operand(State& st, MatrixStore& ms, double value, Kind kind,
+                     std::string_view procedure) {
   // In trace mode the look-up reports itself, as every FindMatrix does.
-  if ((gs.MsgMode & kMsgStoreTrace) != 0)
-    FindMatrix(ValueText(value), kFindByHandle | kFindHandle, nullptr, nullptr);
-  MatrixEntry* e = kind == Kind::Matrix ? FindByHandle(HandleOf(value)) : nullptr;
+  if ((st.MsgMode & kMsgStoreTrace) != 0)
+    FindMatrix(ms, ValueText(value), kFindByHandle | kFindHandle, nullptr, nullptr);
+  MatrixEntry* e = kind == Kind::Matrix ? FindByHandle(ms, HandleOf(value)) : nullptr;
   if (e == nullptr) {
-    Fails(kErrMatrixNotFound, std::string(procedure) + ", nr. 11g\r\nMatrix not found.",
+    Fails(st, kErrMatrixNotFound, std::string(procedure) + ", nr. 11g\r\nMatrix not found.",
           "   MatrName = " + ValueText(value));
   }
   return e;
 }
 
-void ConditionsNotFound(std::string_view id, Kind left_kind, Kind right_kind) {
-  Fails(kErrConditionNotFound, std::string(id) + "\r\nConditions not found.",
+void ConditionsNotFound(State& st, std::string_view id, Kind left_kind, Kind right_kind) {
+  Fails(st, kErrConditionNotFound, std::string(id) + "\r\nConditions not found.",
         "   nnTp = " + std::to_string(KindNumber(left_kind)) +
             "\r\n   n2Tp = " + std::to_string(KindNumber(right_kind)));
 }
 
-std::string TokenLine() {
+std::string TokenLine(const State& st) {
   std::string line = "Matrix error, token = '";
-  line += e_tok();
+  line += e_tok(st);
   line += "'";
   return line;
 }
@@ -113,19 +114,19 @@ Work Identity(int32_t n) {
   return id;
 }
 
-Value MatrixPower(Value left, double exponent) {
-  MatrixEntry* m = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+Value MatrixPower(State& st, MatrixStore& ms, Value left, double exponent) {
+  MatrixEntry* m = Operand(st, ms, left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
   if (m == nullptr) return left;
   if (exponent - std::trunc(exponent) != 0.0 || std::fabs(exponent) > 2147483647.0) {
-    Fails(kErrNotInteger,
+    Fails(st, kErrNotInteger,
           "Procedure: CalcMatrixDivMult, nr. 12a\r\nExponent of Matrix (es. [mA]^n) is not "
           "integer.",
           "   Exp = " + Fixed10(exponent));
     return left;
   }
-  if (exponent == 1.0) return Result(*m);
+  if (exponent == 1.0) return Result(st, *m);
   if (m->rows != m->cols) {
-    Fails(kMatNotSquare,
+    Fails(st, kMatNotSquare,
           "Procedure: CalcMatrixDivMult, nr. 12g\r\nMatrix not squared (es. [mA]^n).",
           "   r1, c1 = " + Dims(m->rows, m->cols));
     return left;
@@ -134,8 +135,8 @@ Value MatrixPower(Value left, double exponent) {
     Work inverse;
     const int32_t code = InverseOf(*m, inverse);
     if (code != kMatOk) {
-      Fails(static_cast<int16_t>(code),
-            "Procedure:CalcMatrixDivMult, nr. 12h\r\n" + TokenLine() + "\r\n\r\n" +
+      Fails(st, static_cast<int16_t>(code),
+            "Procedure:CalcMatrixDivMult, nr. 12h\r\n" + TokenLine(st) + "\r\n\r\n" +
                 std::string(kNotInvertible),
             "   r1 = " + std::to_string(m->rows) + "\r\n   c1 = " + std::to_string(m->cols));
       return left;
@@ -148,21 +149,22 @@ Value MatrixPower(Value left, double exponent) {
   } else if (exponent > 1.0) {
     Store(*m, Power(*m, static_cast<int64_t>(exponent)));
   }
-  return Result(*m);
+  return Result(st, *m);
 }
 
-Value Scaled(MatrixEntry& m, double factor) {
+Value Scaled(State& st, MatrixEntry& m, double factor) {
   for (std::size_t k = 0; k < Size(m); ++k) Data(m)[k] *= factor;
-  return Result(m);
+  return Result(st, m);
 }
 
-Value MatrixProduct(Value left, Value right) {
-  MatrixEntry* a = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
-  MatrixEntry* b =
-      a != nullptr ? Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult") : nullptr;
+Value MatrixProduct(State& st, MatrixStore& ms, Value left, Value right) {
+  MatrixEntry* a = Operand(st, ms, left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+  MatrixEntry* b = a != nullptr
+                       ? Operand(st, ms, right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult")
+                       : nullptr;
   if (b == nullptr) return left;
   if (a->cols != b->rows) {
-    Fails(kMatOrdersNotValid,
+    Fails(st, kMatOrdersNotValid,
           "Procedure: CalcMatrixDivMult, nr. 12f\r\nIncorrect matrices' order. \r\nIf A(r1, c1) "
           "* B(r2, c2) must be c1 = r2.",
           "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
@@ -172,49 +174,50 @@ Value MatrixProduct(Value left, Value right) {
   // A product wider than A gets a block large enough before it is stored.
   Reshape(*a, a->rows, b->cols);
   Store(*a, product);
-  return Result(*a);
+  return Result(st, *a);
 }
 
-Value MatrixQuotient(Value left, Value right) {
-  MatrixEntry* a = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
-  MatrixEntry* b =
-      a != nullptr ? Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult") : nullptr;
+Value MatrixQuotient(State& st, MatrixStore& ms, Value left, Value right) {
+  MatrixEntry* a = Operand(st, ms, left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+  MatrixEntry* b = a != nullptr
+                       ? Operand(st, ms, right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult")
+                       : nullptr;
   if (b == nullptr) return left;
   Work inverse;
   if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
-    Fails(static_cast<int16_t>(code),
-          "Procedure:CalcMatrixDivMult, nr. 12c\r\n" + TokenLine() + "\r\n\r\n" +
+    Fails(st, static_cast<int16_t>(code),
+          "Procedure:CalcMatrixDivMult, nr. 12c\r\n" + TokenLine(st) + "\r\n\r\n" +
               std::string(kNotInvertible),
           "   r2 = " + std::to_string(b->rows) + "\r\n   c2 = " + std::to_string(b->cols));
     return left;
   }
   if (a->cols != b->rows) {  // a failed product never reaches A
-    Fails(kMatOrdersNotValid,
+    Fails(st, kMatOrdersNotValid,
           "Procedure: CalcMatrixDivMult, nr. 12f\r\nIncorrect matrices' order. \r\nIf A(r1, c1) "
           "* B(r2, c2) must be c1 = r2.",
           "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
     return left;
   }
   Store(*a, Product(Data(*a), a->rows, a->cols, inverse.data(), b->cols));
-  return Result(*a);
+  return Result(st, *a);
 }
 
-Value ScalarOverMatrix(Value left, Value right) {
-  MatrixEntry* b = Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+Value ScalarOverMatrix(State& st, MatrixStore& ms, Value left, Value right) {
+  MatrixEntry* b = Operand(st, ms, right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
   if (b == nullptr) return left;
   Work inverse;
   if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
     // This report runs its text into "Debug:" without a line break.
-    if (Fail(static_cast<int16_t>(code)) && ReportsWanted()) {
-      Report("Procedure:CalcMatrixDivMult, nr. 12d\r\n" + TokenLine() + "\r\n\r\n" +
-             std::string(kNotInvertible) + "Debug:\r\n   r1 = " + std::to_string(b->rows) +
-             "\r\n   c1 = " + std::to_string(b->cols) + "\r\n" + ErrorDump());
+    if (Fail(st, static_cast<int16_t>(code)) && ReportsWanted(st)) {
+      Report(st, "Procedure:CalcMatrixDivMult, nr. 12d\r\n" + TokenLine(st) + "\r\n\r\n" +
+                     std::string(kNotInvertible) + "Debug:\r\n   r1 = " + std::to_string(b->rows) +
+                     "\r\n   c1 = " + std::to_string(b->cols) + "\r\n" + ErrorDump(st));
     }
     return left;
   }
   for (double& x : inverse) x *= left.number;
   Store(*b, inverse);
-  return Result(*b);
+  return Result(st, *b);
 }
 
 // The operands of syst and vcoeff: the matrix A and the vector b.
@@ -223,23 +226,23 @@ struct System {
   MatrixEntry* vector = nullptr;
 };
 
-bool SystemOf(Value a1, Value a2, std::string_view dims_id, std::string_view mix_id,
-              std::string_view mix_text, System& s) {
-  MatrixEntry* x = Operand(a1.number, a1.kind, "ProcedureCalcMatrFunct");
+bool SystemOf(State& st, MatrixStore& ms, Value a1, Value a2, std::string_view dims_id,
+              std::string_view mix_id, std::string_view mix_text, System& s) {
+  MatrixEntry* x = Operand(st, ms, a1.number, a1.kind, "ProcedureCalcMatrFunct");
   if (x == nullptr) return false;
-  MatrixEntry* y = Operand(a2.number, a2.kind, "ProcedureCalcMatrFunct");
+  MatrixEntry* y = Operand(st, ms, a2.number, a2.kind, "ProcedureCalcMatrFunct");
   if (y == nullptr) return false;
   const bool v1 = x->VectorF || x->cols == 1;
   const bool v2 = y->VectorF;
   if ((!v1 && x->rows != x->cols) || (!v2 && y->rows != y->cols) || x->rows != y->rows) {
-    Fails(kMatOrdersNotValid,
+    Fails(st, kMatOrdersNotValid,
           "ProcedureCalcMatrFunct, nr. " + std::string(dims_id) +
               "\r\nWrong matrix or vector dimensions.",
           "   r1, c1 = " + Dims(x->rows, x->cols) + "\r\n   r2, c2 = " + Dims(y->rows, y->cols));
     return false;
   }
   if (v1 == v2) {
-    Fails(kErrConditionNotFound,
+    Fails(st, kErrConditionNotFound,
           "ProcedureCalcMatrFunct, nr. " + std::string(mix_id) + "\r\n" + std::string(mix_text),
           std::string("   nnVect = ") + Flag(v1) + "\r\n   n2Vect = " + Flag(v2));
     return false;
@@ -249,11 +252,11 @@ bool SystemOf(Value a1, Value a2, std::string_view dims_id, std::string_view mix
   return true;
 }
 
-double SquareFunction(std::string_view name, Value a1) {
-  MatrixEntry* m = Operand(a1.number, a1.kind, "ProcedureCalcMatrFunct");
+double SquareFunction(State& st, MatrixStore& ms, std::string_view name, Value a1) {
+  MatrixEntry* m = Operand(st, ms, a1.number, a1.kind, "ProcedureCalcMatrFunct");
   if (m == nullptr) return 0.0;
   if (m->rows != m->cols) {
-    Fails(kMatNotSquare, "ProcedureCalcMatrFunct, nr. 11f\r\nNot squared matrix.",
+    Fails(st, kMatNotSquare, "ProcedureCalcMatrFunct, nr. 11f\r\nNot squared matrix.",
           "   r1, c1 = " + Dims(m->rows, m->cols));
     return 0.0;
   }
@@ -267,31 +270,31 @@ double SquareFunction(std::string_view name, Value a1) {
   return sum;
 }
 
-Value Solve(Value a1, Value a2) {
+Value Solve(State& st, MatrixStore& ms, Value a1, Value a2) {
   System s;
-  if (!SystemOf(a1, a2, "11c", "11b", "Wrong combination of matrix and vector.", s)) {
+  if (!SystemOf(st, ms, a1, a2, "11c", "11b", "Wrong combination of matrix and vector.", s)) {
     return Number(0.0);
   }
   const int32_t n = s.matrix->rows;
   Work x;
   if (!Cramer(Data(*s.matrix), n, Data(*s.vector), x)) {
-    Fails(kMatSingular, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.",
+    Fails(st, kMatSingular, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
     return Number(0.0);
   }
   Store(*s.vector, x);
-  return Result(*s.vector);
+  return Result(st, *s.vector);
 }
 
-Value Coefficients(Value a1, Value a2, double a3) {
+Value Coefficients(State& st, MatrixStore& ms, Value a1, Value a2, double a3) {
   System s;
-  if (!SystemOf(a1, a2, "11d", "11e", "Wrong combination of matrix and/or vector.", s)) {
+  if (!SystemOf(st, ms, a1, a2, "11d", "11e", "Wrong combination of matrix and/or vector.", s)) {
     return Number(0.0);
   }
   const int32_t count = s.vector->rows * s.vector->cols;
   const int32_t rows = s.matrix->rows;
   if (count != rows) {  // the fit reads count rows of the matrix
-    Fails(kMatOrdersNotValid,
+    Fails(st, kMatOrdersNotValid,
           "ProcedureCalcMatrFunct, nr. 11d\r\nWrong matrix or vector dimensions.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) +
               "\r\n   r2, c2 = " + Dims(s.vector->rows, s.vector->cols));
@@ -301,7 +304,7 @@ Value Coefficients(Value a1, Value a2, double a3) {
   // The fit reads the matrix as count x n and writes n coefficients into a
   // vector of rows elements: n beyond rows would leave both blocks.
   if (!(n >= 1 && n <= rows)) {
-    Fails(kMatInvalidParameter,
+    Fails(st, kMatInvalidParameter,
           "ProcedureCalcMatrFunct, nr. 11i\r\nNumber of coefficients out of range.",
           "   n = " + Fixed10(a3) + "\r\n   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
     return Number(0.0);
@@ -309,31 +312,31 @@ Value Coefficients(Value a1, Value a2, double a3) {
   Work coefficients(static_cast<std::size_t>(rows), 0.0);
   if (LeastSquares(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
                    coefficients.data()) != kMatOk) {
-    Fails(kMatSingular, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
+    Fails(st, kMatSingular, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   n = " + Fixed10(a3));
     return Number(0.0);
   }
   Store(*s.vector, coefficients);
-  return Result(*s.vector);
+  return Result(st, *s.vector);
 }
 
 }  // namespace
 
-Value LoadOperand(std::string_view name, char suffix) {
+Value LoadOperand(State& st, MatrixStore& ms, std::string_view name, char suffix) {
   int32_t rows = 0;
   int32_t cols = 0;
   const MatrixEntry* source =
-      FindByHandle(FindMatrix(name, kFindByName | kFindHandle, &rows, &cols));
+      FindByHandle(ms, FindMatrix(ms, name, kFindByName | kFindHandle, &rows, &cols));
   if (source == nullptr) {
-    if (Fail(kErrMatrixNotFound)) {
-      ReportWithDump("e_prs", "Matrix not found, token = '" + std::string(name) + "'");
+    if (Fail(st, kErrMatrixNotFound)) {
+      ReportWithDump(st, "e_prs", "Matrix not found, token = '" + std::string(name) + "'");
     }
-    return Number(gs.e_error);
+    return Number(st.e_error);
   }
-  std::shared_ptr<Block> block = NewBlock(int64_t{rows} * cols);
+  std::shared_ptr<Block> block = NewBlock(ms, int64_t{rows} * cols);
   std::memcpy(block->data, source->Matr->data,
               static_cast<std::size_t>(rows) * cols * sizeof(double));
-  MatrixEntry& copy = RegisterInternal(std::move(block), rows, cols);
+  MatrixEntry& copy = RegisterInternal(ms, std::move(block), rows, cols);
 
   int32_t code = kMatOk;
   if (suffix == 'T') {
@@ -353,107 +356,110 @@ Value LoadOperand(std::string_view name, char suffix) {
       Store(copy, a);
     }
   }
-  if (code != kMatOk && Fail(static_cast<int16_t>(code))) {
-    ReportWithDump("e_prs", "Matrix error, token = '" + std::string(name) + suffix + "'");
+  if (code != kMatOk && Fail(st, static_cast<int16_t>(code))) {
+    ReportWithDump(st, "e_prs", "Matrix error, token = '" + std::string(name) + suffix + "'");
   }
-  if (gs.e_error != kNoError) return Number(gs.e_error);
-  return Result(copy);
+  if (st.e_error != kNoError) return Number(st.e_error);
+  return Result(st, copy);
 }
 
-Value CalcMatrixSumSubt(char op, Value left, Value right) {
+Value CalcMatrixSumSubt(State& st, MatrixStore& ms, char op, Value left, Value right) {
   if (op != '+' && op != '-') return left;
   const double sign = op == '+' ? 1.0 : -1.0;
   const Kind left_kind = left.kind;
   const Kind right_kind = right.kind;
   if (left_kind == Kind::Number && right_kind == Kind::Number) {
-    return Number(ScalarArith(op, left.number, right.number));
+    return Number(ScalarArith(st, op, left.number, right.number));
   }
   constexpr std::string_view kProcedure = "ProcedureCalcMatrixSumSubt";
   if (left_kind == Kind::Matrix && right_kind == Kind::Number) {
-    MatrixEntry* m = Operand(left.number, Kind::Matrix, kProcedure);
+    MatrixEntry* m = Operand(st, ms, left.number, Kind::Matrix, kProcedure);
     if (m == nullptr) return left;
     for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] += sign * right.number;
-    return Result(*m);
+    return Result(st, *m);
   }
   if (left_kind == Kind::Number && right_kind == Kind::Matrix) {
-    MatrixEntry* m = Operand(right.number, Kind::Matrix, kProcedure);
+    MatrixEntry* m = Operand(st, ms, right.number, Kind::Matrix, kProcedure);
     if (m == nullptr) return left;
     for (std::size_t k = 0; k < Size(*m); ++k) Data(*m)[k] = left.number + sign * Data(*m)[k];
-    return Result(*m);
+    return Result(st, *m);
   }
   if (left_kind == Kind::Matrix && right_kind == Kind::Matrix) {
-    MatrixEntry* a = Operand(left.number, Kind::Matrix, kProcedure);
-    MatrixEntry* b = a != nullptr ? Operand(right.number, Kind::Matrix, kProcedure) : nullptr;
+    MatrixEntry* a = Operand(st, ms, left.number, Kind::Matrix, kProcedure);
+    MatrixEntry* b =
+        a != nullptr ? Operand(st, ms, right.number, Kind::Matrix, kProcedure) : nullptr;
     if (b == nullptr) return left;
     if (a->rows != b->rows || a->cols != b->cols) {
-      Fails(kMatOrdersNotEqual, std::string(kProcedure) + ", nr. 11h\r\nOrders not equal.",
+      Fails(st, kMatOrdersNotEqual, std::string(kProcedure) + ", nr. 11h\r\nOrders not equal.",
             "   r1, c1 = " + Dims(a->rows, a->cols) + "\r\n   r2, c2 = " + Dims(b->rows, b->cols));
       return left;
     }
     for (std::size_t k = 0; k < Size(*a); ++k) Data(*a)[k] += sign * Data(*b)[k];
-    return Result(*a);
+    return Result(st, *a);
   }
-  ConditionsNotFound("ProcedureCalcMatrixSumSubt, nr. 11a", left_kind, right_kind);
+  ConditionsNotFound(st, "ProcedureCalcMatrixSumSubt, nr. 11a", left_kind, right_kind);
   return left;
 }
 
-Value CalcMatrixDivMult(char op, Value left, Value right) {
+Value CalcMatrixDivMult(State& st, MatrixStore& ms, char op, Value left, Value right) {
   const Kind left_kind = left.kind;
   const Kind right_kind = right.kind;
   if (left_kind == Kind::Number && right_kind == Kind::Number) {
-    return Number(ScalarArith(op, left.number, right.number));
+    return Number(ScalarArith(st, op, left.number, right.number));
   }
   switch (op) {
     case '^':
       if (left_kind == Kind::Matrix && right_kind == Kind::Number)
-        return MatrixPower(left, right.number);
+        return MatrixPower(st, ms, left, right.number);
       // A matrix exponent has no meaning here.
-      ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
+      ConditionsNotFound(st, "Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
       return left;
     case '*':
       if (left_kind == Kind::Matrix && right_kind == Kind::Number) {
-        MatrixEntry* m = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
-        return m == nullptr ? left : Scaled(*m, right.number);
+        MatrixEntry* m = Operand(st, ms, left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(st, *m, right.number);
       }
       if (left_kind == Kind::Number && right_kind == Kind::Matrix) {
-        MatrixEntry* m = Operand(right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
-        return m == nullptr ? left : Scaled(*m, left.number);
+        MatrixEntry* m =
+            Operand(st, ms, right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(st, *m, left.number);
       }
       if (left_kind == Kind::Matrix && right_kind == Kind::Matrix)
-        return MatrixProduct(left, right);
-      ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
+        return MatrixProduct(st, ms, left, right);
+      ConditionsNotFound(st, "Procedure: CalcMatrixDivMult, nr. 12b", left_kind, right_kind);
       return left;
     case '/':
       if (left_kind == Kind::Matrix && right_kind == Kind::Number) {
-        if (right.number == 0.0) return {DivisionByZero(left.number), left.kind};
-        MatrixEntry* m = Operand(left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
-        return m == nullptr ? left : Scaled(*m, 1.0 / right.number);
+        if (right.number == 0.0) return {DivisionByZero(st, left.number), left.kind};
+        MatrixEntry* m = Operand(st, ms, left.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
+        return m == nullptr ? left : Scaled(st, *m, 1.0 / right.number);
       }
       if (left_kind == Kind::Matrix && right_kind == Kind::Matrix)
-        return MatrixQuotient(left, right);
+        return MatrixQuotient(st, ms, left, right);
       if (left_kind == Kind::Number && right_kind == Kind::Matrix)
-        return ScalarOverMatrix(left, right);
-      ConditionsNotFound("Procedure: CalcMatrixDivMult, nr. 12e", left_kind, right_kind);
+        return ScalarOverMatrix(st, ms, left, right);
+      ConditionsNotFound(st, "Procedure: CalcMatrixDivMult, nr. 12e", left_kind, right_kind);
       return left;
     default: return left;
   }
 }
 
-Value CalcMatrFunct(std::string_view name, Value a1, Value a2, Value a3) {
-  if (name == "det" || name == "trace") return Number(SquareFunction(name, a1));
-  if (name == "syst") return Solve(a1, a2);
-  if (name == "vcoeff") return Coefficients(a1, a2, a3.number);
-  Fails(kErrConditionNotFound,
+Value CalcMatrFunct(State& st, MatrixStore& ms, std::string_view name, Value a1, Value a2,
+                    Value a3) {
+  if (name == "det" || name == "trace") return Number(SquareFunction(st, ms, name, a1));
+  if (name == "syst") return Solve(st, ms, a1, a2);
+  if (name == "vcoeff") return Coefficients(st, ms, a1, a2, a3.number);
+  Fails(st, kErrConditionNotFound,
         "ProcedureCalcMatrFunct, nr. 11a\r\nCase not found. token = " + std::string(name),
         "   nnTp = " + std::to_string(KindNumber(a1.kind)) +
             "\r\n   n2Tp = " + std::to_string(KindNumber(a2.kind)));
   return Number(0.0);
 }
 
-void PublishResult(double handle) {
-  MatrixEntry* e = FindByHandle(HandleOf(handle));
+void PublishResult(State& st, MatrixStore& ms, double handle) {
+  MatrixEntry* e = FindByHandle(ms, HandleOf(handle));
   if (e == nullptr) return;
-  RegisterBlock("[mResult]", e->Matr, gs.MatrResultRows, gs.MatrResultCols, false);
+  RegisterBlock(ms, "[mResult]", e->Matr, st.MatrResultRows, st.MatrResultCols, false);
 }
 
 }  // namespace tarnix::matrix

@@ -16,6 +16,7 @@
 
 namespace tarnix {
 struct MatrixSteps;
+struct State;
 }  // namespace tarnix
 
 namespace tarnix::matrix {
@@ -84,14 +85,16 @@ int32_t aElemOrderEx(void* arg, int32_t mode);
 
 // ---- The evaluator's matrix steps --------------------------------------------------
 
-// A matrix named in an expression becomes a fresh internal copy (with the
-// I, T or D suffix applied); the value is the copy's handle, a matrix value.
-Value LoadOperand(std::string_view name, char suffix);
-Value CalcMatrixSumSubt(char op, Value left, Value right);
-Value CalcMatrixDivMult(char op, Value left, Value right);
-Value CalcMatrFunct(std::string_view name, Value a1, Value a2, Value a3);
+// The steps work on the state st and the store ms they are given. A matrix
+// named in an expression becomes a fresh internal copy (with the I, T or D
+// suffix applied); the value is the copy's handle, a matrix value.
+Value LoadOperand(State& st, MatrixStore& ms, std::string_view name, char suffix);
+Value CalcMatrixSumSubt(State& st, MatrixStore& ms, char op, Value left, Value right);
+Value CalcMatrixDivMult(State& st, MatrixStore& ms, char op, Value left, Value right);
+Value CalcMatrFunct(State& st, MatrixStore& ms, std::string_view name, Value a1, Value a2,
+                    Value a3);
 // The matrix result of de_eval, registered for the caller as "[mResult]".
-void PublishResult(double handle);
+void PublishResult(State& st, MatrixStore& ms, double handle);
 
 // Every evaluation notes where the store stood; after a scalar result or an
 // error the internal matrices it created since are dropped.
@@ -100,9 +103,9 @@ void DropTemporaries(MatrixStore& ms, uint64_t mark);
 uint64_t EvaluationMark();
 void DropTemporaries(uint64_t mark);
 
-// The store's steps of the evaluator, for AttachMatrices: the process-wide
-// engine attaches them when it is made.
-const MatrixSteps* StoreSteps();
+// The steps of the evaluator over the store ms, for AttachMatrices: the
+// process-wide engine attaches its store's when it is made.
+MatrixSteps StoreSteps(MatrixStore& ms);
 
 // ---- Linear algebra -------------------------------------------------------------
 

@@ -398,17 +398,40 @@ const double* GetMatrixPtrIn(MatrixStore& ms, int32_t handle, int32_t* rows, int
 
 namespace {
 
-std::size_t NamedCount() { return store.named; }
+// The evaluator hands every step the context the store's steps were made
+// with: the store they work on.
+MatrixStore& StoreOf(void* context) { return *static_cast<MatrixStore*>(context); }
 
-// The steps the evaluator reaches matrices through: the evaluator lies below
-// the matrix engine and includes none of it.
-constexpr MatrixSteps kSteps{
-    &LoadOperand,    &CalcMatrixSumSubt, &CalcMatrixDivMult, &CalcMatrFunct, &PublishResult,
-    &EvaluationMark, &DropTemporaries,   &ClearMatrixList,   &GetMatrixPtr,  &NamedCount};
+Value StepLoadOperand(State& st, void* context, std::string_view name, char suffix) {
+  return LoadOperand(st, StoreOf(context), name, suffix);
+}
+Value StepSumSubt(State& st, void* context, char op, Value left, Value right) {
+  return CalcMatrixSumSubt(st, StoreOf(context), op, left, right);
+}
+Value StepDivMult(State& st, void* context, char op, Value left, Value right) {
+  return CalcMatrixDivMult(st, StoreOf(context), op, left, right);
+}
+Value StepFunction(State& st, void* context, std::string_view name, Value a1, Value a2, Value a3) {
+  return CalcMatrFunct(st, StoreOf(context), name, a1, a2, a3);
+}
+void StepPublish(State& st, void* context, double handle) {
+  PublishResult(st, StoreOf(context), handle);
+}
+uint64_t StepMark(void* context) { return EvaluationMark(StoreOf(context)); }
+void StepDrop(void* context, uint64_t mark) { DropTemporaries(StoreOf(context), mark); }
+int32_t StepClear(void* context, int32_t handle) {
+  return ClearMatrixList(StoreOf(context), handle);
+}
+std::size_t StepNamed(void* context) { return StoreOf(context).named; }
 
 }  // namespace
 
-const MatrixSteps* StoreSteps() { return &kSteps; }
+// The steps the evaluator reaches matrices through: the evaluator lies below
+// the matrix engine and includes none of it.
+MatrixSteps StoreSteps(MatrixStore& ms) {
+  return {&ms,       &StepLoadOperand, &StepSumSubt, &StepDivMult,  &StepFunction, &StepPublish,
+          &StepMark, &StepDrop,        &StepClear,   &GetMatrixPtr, &StepNamed};
+}
 
 StoreSize SizeOfStore(const MatrixStore& ms) {
   return {ms.arrList.size(), ms.live_handles.size(), ms.named};

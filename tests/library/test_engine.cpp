@@ -7,6 +7,7 @@
 #include "Solver/solver.h"
 #include "engine.h"
 #include "matrix/matrix.h"
+#include "matrix/store.h"
 
 namespace tarnix {
 namespace {
@@ -75,6 +76,47 @@ TEST(Engine, SolversWorkOnTheStateHandedIn) {
   EXPECT_STREQ(solver::Poly_dydx(own, "x^2", ""), "");
   EXPECT_EQ(own.e_error, kErrInvalidParameter);
   EXPECT_EQ(gs.e_error, kNoError);
+}
+
+TEST(Engine, AttachesTheStepsOfItsStore) {
+  Engine& engine = ProcessEngine();
+  EXPECT_EQ(&Matrices(), &engine.steps);
+  EXPECT_EQ(engine.steps.context, &engine.store);
+}
+
+TEST(Engine, StepsWorkOnTheStateAndStoreHandedIn) {
+  ReSetDuZuradi();
+  gs.e_error = kNoError;
+  const matrix::StoreSize process_wide = matrix::SizeOfStore();
+  State own;
+  matrix::MatrixStore own_store;
+  const MatrixSteps steps = matrix::StoreSteps(own_store);
+  ASSERT_GT(matrix::SetStrMatrix(own_store, "[mQ];2;2;1;2;3;4", 1, 0), 0);
+  const uint64_t mark = steps.EvaluationMark();
+  own.e_error = kNoError;  // as an evaluation starts
+  own.InternalMode = true;
+  gs.InternalMode = true;  // the store still reads the process-wide parse mode
+  const Value a = steps.LoadOperand(own, "[mQ]", 0);
+  ASSERT_TRUE(IsMatrix(a)) << own.e_error;
+  EXPECT_EQ(own.e_error, kNoError);
+  EXPECT_EQ(steps.Function(own, "det", a, Number(0), Number(0)).number, -2);
+  const Value twice = steps.DivMult(own, '*', a, Number(2));
+  EXPECT_EQ(own.MatrResultRows, 2);
+  const double* m =
+      matrix::GetMatrixPtrIn(own_store, matrix::HandleOf(twice.number), nullptr, nullptr);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m[3], 8);
+  EXPECT_EQ(steps.NamedCount(), 1u);
+  steps.DropTemporaries(mark);
+  EXPECT_EQ(matrix::SizeOfStore(own_store).entries, 1u);
+
+  steps.LoadOperand(own, "[mNone]", 0);
+  EXPECT_EQ(own.e_error, kErrMatrixNotFound);
+  EXPECT_EQ(gs.e_error, kNoError);
+  EXPECT_EQ(matrix::SizeOfStore().entries, process_wide.entries);
+  gs.InternalMode = false;
+  EXPECT_EQ(steps.Clear(0), kMatOk);
+  EXPECT_EQ(matrix::SizeOfStore(own_store).entries, 0u);
 }
 
 }  // namespace
