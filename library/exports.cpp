@@ -229,25 +229,30 @@ TARNIX_API int32_t TARNIX_CALL GetMatrixByLong(int32_t handle, double* dst, int3
 
 TARNIX_API int32_t TARNIX_CALL aCopyArray(const double* src, double* dst, int32_t rows,
                                           int32_t cols) {
-  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aCopyArray(src, dst, rows, cols); });
+  return Guarded<int32_t>(
+      kUnfinished, [&] { return matrix::aCopyArray(ProcessEngine().store, src, dst, rows, cols); });
 }
 
 TARNIX_API int32_t TARNIX_CALL aElemOrder(const double* probe) {
-  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrder(probe); });
+  return Guarded<int32_t>(kUnfinished,
+                          [&] { return matrix::aElemOrder(ProcessEngine().store, probe); });
 }
 TARNIX_API int32_t TARNIX_CALL aElemOrderSet(int32_t order) {
-  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrderSet(order); });
+  return Guarded<int32_t>(kUnfinished,
+                          [&] { return matrix::aElemOrderSet(ProcessEngine().store, order); });
 }
 TARNIX_API int32_t TARNIX_CALL aElemOrderGet(void) {
-  return Guarded<int32_t>(kUnfinished, [] { return matrix::aElemOrderGet(); });
+  return Guarded<int32_t>(kUnfinished, [] { return matrix::aElemOrderGet(ProcessEngine().store); });
 }
 
 TARNIX_API int32_t TARNIX_CALL aElemOrderSt(const char* language) {
-  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrderSt(Text(language)); });
+  return Guarded<int32_t>(
+      kUnfinished, [&] { return matrix::aElemOrderSt(ProcessEngine().store, Text(language)); });
 }
 
 TARNIX_API int32_t TARNIX_CALL aElemOrderEx(void* arg, int32_t mode) {
-  return Guarded<int32_t>(kUnfinished, [&] { return matrix::aElemOrderEx(arg, mode); });
+  return Guarded<int32_t>(kUnfinished,
+                          [&] { return matrix::aElemOrderEx(ProcessEngine().store, arg, mode); });
 }
 
 // ---- Linear algebra -------------------------------------------------------------------
@@ -255,51 +260,55 @@ TARNIX_API int32_t TARNIX_CALL aElemOrderEx(void* arg, int32_t mode) {
 #define TARNIX_GUARDED(expr) Guarded<int32_t>(kUnfinished, [&] { return expr; })
 
 TARNIX_API int32_t TARNIX_CALL aDet(double* A, int32_t n, double* out) {
-  return TARNIX_GUARDED(matrix::aDet(A, n, out));
+  return TARNIX_GUARDED(matrix::aDet(ProcessEngine().state, ProcessEngine().store, A, n, out));
 }
 TARNIX_API double TARNIX_CALL aDetN(double* A, int32_t n) {
-  return Guarded<double>(0.0, [&] { return matrix::aDetN(A, n); });
+  return Guarded<double>(
+      0.0, [&] { return matrix::aDetN(ProcessEngine().state, ProcessEngine().store, A, n); });
 }
 TARNIX_API int32_t TARNIX_CALL aInv(double* A, int32_t n) {
-  return TARNIX_GUARDED(matrix::aInv(A, n));
+  return TARNIX_GUARDED(matrix::aInv(ProcessEngine().state, ProcessEngine().store, A, n));
 }
 TARNIX_API int32_t TARNIX_CALL aSist(double* A, int32_t n, double* b, double* x) {
-  return TARNIX_GUARDED(matrix::aSist(A, n, b, x));
+  return TARNIX_GUARDED(matrix::aSist(ProcessEngine().state, ProcessEngine().store, A, n, b, x));
 }
 TARNIX_API int32_t TARNIX_CALL aDiag(double* A, int32_t n) {
-  return TARNIX_GUARDED(matrix::aDiag(A, n));
+  return TARNIX_GUARDED(matrix::aDiag(ProcessEngine().state, ProcessEngine().store, A, n));
 }
 TARNIX_API int32_t TARNIX_CALL aTrace(double* A, int32_t n, double* out) {
-  return TARNIX_GUARDED(matrix::aTrace(A, n, out));
+  return TARNIX_GUARDED(matrix::aTrace(ProcessEngine().store, A, n, out));
 }
 TARNIX_API double TARNIX_CALL aTraceN(double* A, int32_t n) {
-  return Guarded<double>(0.0, [&] { return matrix::aTraceN(A, n); });
+  return Guarded<double>(0.0, [&] { return matrix::aTraceN(ProcessEngine().store, A, n); });
 }
 TARNIX_API int32_t TARNIX_CALL aMultEx(double* A, int32_t r1, int32_t c1, double* B, int32_t r2,
                                        int32_t c2, double* R) {
-  return TARNIX_GUARDED(matrix::aMultEx(A, r1, c1, B, r2, c2, R));
+  return TARNIX_GUARDED(
+      matrix::aMultEx(ProcessEngine().state, ProcessEngine().store, A, r1, c1, B, r2, c2, R));
 }
 TARNIX_API int32_t TARNIX_CALL aMultSq(double* A, int32_t n, double* B, double* R) {
-  return TARNIX_GUARDED(matrix::aMultSq(A, n, B, R));
+  return TARNIX_GUARDED(matrix::aMultSq(ProcessEngine().state, ProcessEngine().store, A, n, B, R));
 }
 TARNIX_API int32_t TARNIX_CALL aMultVect(double* A, int32_t rows, int32_t cols, double* v,
                                          double* w) {
-  return TARNIX_GUARDED(matrix::aMultVect(A, rows, cols, v, w));
+  return TARNIX_GUARDED(
+      matrix::aMultVect(ProcessEngine().state, ProcessEngine().store, A, rows, cols, v, w));
 }
 TARNIX_API int32_t TARNIX_CALL aMultVectSq(double* A, int32_t n, double* v, double* w) {
-  return TARNIX_GUARDED(matrix::aMultVectSq(A, n, v, w));
+  return TARNIX_GUARDED(
+      matrix::aMultVectSq(ProcessEngine().state, ProcessEngine().store, A, n, v, w));
 }
 TARNIX_API int32_t TARNIX_CALL aPow(double* A, int32_t n, int32_t k, double* R) {
-  return TARNIX_GUARDED(matrix::aPow(A, n, k, R));
+  return TARNIX_GUARDED(matrix::aPow(ProcessEngine().state, ProcessEngine().store, A, n, k, R));
 }
 TARNIX_API int32_t TARNIX_CALL aDiv(double* A, int32_t n, double* B, double* R) {
-  return TARNIX_GUARDED(matrix::aDiv(A, n, B, R));
+  return TARNIX_GUARDED(matrix::aDiv(ProcessEngine().state, ProcessEngine().store, A, n, B, R));
 }
 TARNIX_API int32_t TARNIX_CALL aSum(double* A, int32_t rows, int32_t cols, double* B, double* R) {
-  return TARNIX_GUARDED(matrix::aSum(A, rows, cols, B, R));
+  return TARNIX_GUARDED(matrix::aSum(ProcessEngine().store, A, rows, cols, B, R));
 }
 TARNIX_API int32_t TARNIX_CALL aDiff(double* A, int32_t rows, int32_t cols, double* B, double* R) {
-  return TARNIX_GUARDED(matrix::aDiff(A, rows, cols, B, R));
+  return TARNIX_GUARDED(matrix::aDiff(ProcessEngine().store, A, rows, cols, B, R));
 }
 TARNIX_API int32_t TARNIX_CALL aSub(void) { return 0; }
 TARNIX_API int32_t TARNIX_CALL aSumMem(double* A, int32_t rows, int32_t cols, double* B,
@@ -311,22 +320,24 @@ TARNIX_API int32_t TARNIX_CALL aDiffMem(double* A, int32_t rows, int32_t cols, d
   return TARNIX_GUARDED(matrix::aDiffMem(A, rows, cols, B, R));
 }
 TARNIX_API int32_t TARNIX_CALL aSumScal(double* A, int32_t rows, int32_t cols, double s) {
-  return TARNIX_GUARDED(matrix::aSumScal(A, rows, cols, s));
+  return TARNIX_GUARDED(matrix::aSumScal(ProcessEngine().store, A, rows, cols, s));
 }
 TARNIX_API int32_t TARNIX_CALL aProdScal(double* A, int32_t rows, int32_t cols, double s) {
-  return TARNIX_GUARDED(matrix::aProdScal(A, rows, cols, s));
+  return TARNIX_GUARDED(matrix::aProdScal(ProcessEngine().store, A, rows, cols, s));
 }
 TARNIX_API int32_t TARNIX_CALL aOpp(double* A, int32_t rows, int32_t cols) {
   return TARNIX_GUARDED(matrix::aOpp(A, rows, cols));
 }
 TARNIX_API int32_t TARNIX_CALL aTrasp(double* A, int32_t rows, int32_t cols) {
-  return TARNIX_GUARDED(matrix::aTrasp(A, rows, cols));
+  return TARNIX_GUARDED(
+      matrix::aTrasp(ProcessEngine().state, ProcessEngine().store, A, rows, cols));
 }
 TARNIX_API int32_t TARNIX_CALL aTraspEx(double* A, int32_t rows, int32_t cols, double* T) {
-  return TARNIX_GUARDED(matrix::aTraspEx(A, rows, cols, T));
+  return TARNIX_GUARDED(
+      matrix::aTraspEx(ProcessEngine().state, ProcessEngine().store, A, rows, cols, T));
 }
 TARNIX_API int32_t TARNIX_CALL aTraspSq(double* A, int32_t n) {
-  return TARNIX_GUARDED(matrix::aTraspSq(A, n));
+  return TARNIX_GUARDED(matrix::aTraspSq(ProcessEngine().state, ProcessEngine().store, A, n));
 }
 TARNIX_API int32_t TARNIX_CALL aCopy(double* A, int32_t rows, int32_t cols, double* B) {
   return TARNIX_GUARDED(matrix::aCopy(A, rows, cols, B));
@@ -339,26 +350,27 @@ TARNIX_API int32_t TARNIX_CALL aSwap(double* A, int32_t rows, int32_t cols, doub
 }
 TARNIX_API int32_t TARNIX_CALL aSwapRC(double* A, int32_t rows, int32_t cols, int32_t byRows,
                                        int32_t i, int32_t j) {
-  return TARNIX_GUARDED(matrix::aSwapRC(A, rows, cols, byRows, i, j));
+  return TARNIX_GUARDED(matrix::aSwapRC(ProcessEngine().store, A, rows, cols, byRows, i, j));
 }
 TARNIX_API int32_t TARNIX_CALL aMatrAreEquals(double* A, int32_t r1, int32_t c1, double* B,
                                               int32_t r2, int32_t c2) {
   return TARNIX_GUARDED(matrix::aMatrAreEquals(A, r1, c1, B, r2, c2));
 }
 TARNIX_API int32_t TARNIX_CALL aMatrIsZero(double* A, int32_t n) {
-  return TARNIX_GUARDED(matrix::aMatrIsZero(A, n));
+  return TARNIX_GUARDED(matrix::aMatrIsZero(ProcessEngine().store, A, n));
 }
 TARNIX_API int32_t TARNIX_CALL aMatrIsUnit(double* A, int32_t n) {
   return TARNIX_GUARDED(matrix::aMatrIsUnit(A, n));
 }
 TARNIX_API int32_t TARNIX_CALL aMatrIsSing(double* A, int32_t n) {
-  return TARNIX_GUARDED(matrix::aMatrIsSing(A, n));
+  return TARNIX_GUARDED(matrix::aMatrIsSing(ProcessEngine().state, ProcessEngine().store, A, n));
 }
 TARNIX_API int32_t TARNIX_CALL aMatrIsOrtog(double* A, int32_t n) {
-  return TARNIX_GUARDED(matrix::aMatrIsOrtog(A, n));
+  return TARNIX_GUARDED(matrix::aMatrIsOrtog(ProcessEngine().state, ProcessEngine().store, A, n));
 }
 TARNIX_API int32_t TARNIX_CALL aMatrAreOrtog(double* A, int32_t n, double* B) {
-  return TARNIX_GUARDED(matrix::aMatrAreOrtog(A, n, B));
+  return TARNIX_GUARDED(
+      matrix::aMatrAreOrtog(ProcessEngine().state, ProcessEngine().store, A, n, B));
 }
 TARNIX_API int32_t TARNIX_CALL aVectMod(double* v, int32_t n, double* out) {
   return TARNIX_GUARDED(matrix::aVectMod(v, n, out));
@@ -377,7 +389,8 @@ TARNIX_API const char* TARNIX_CALL aPrint(const double* A, int32_t rows, int32_t
                                           const char* dest, const char* format, const char* header,
                                           const char* sep) {
   return Guarded<const char*>("", [&] {
-    return matrix::aPrint(A, rows, cols, Text(dest), Text(format), Text(header), Text(sep));
+    return matrix::aPrint(ProcessEngine().state, ProcessEngine().store, A, rows, cols, Text(dest),
+                          Text(format), Text(header), Text(sep));
   });
 }
 
@@ -385,17 +398,21 @@ TARNIX_API int32_t TARNIX_CALL aPrintEx(const double* A, int32_t rows, int32_t c
                                         const char* dest, const char* format, const char* header,
                                         const char* sep, char* buffer) {
   return Guarded<int32_t>(kErrCannotReturnText, [&] {
-    return matrix::aPrintEx(A, rows, cols, Text(dest), Text(format), Text(header), Text(sep),
-                            buffer);
+    return matrix::aPrintEx(ProcessEngine().state, ProcessEngine().store, A, rows, cols, Text(dest),
+                            Text(format), Text(header), Text(sep), buffer);
   });
 }
 
 TARNIX_API const char* TARNIX_CALL aShow(const double* A, int32_t rows, int32_t cols) {
-  return Guarded<const char*>("", [&] { return matrix::aShow(A, rows, cols); });
+  return Guarded<const char*>("", [&] {
+    return matrix::aShow(ProcessEngine().state, ProcessEngine().store, A, rows, cols);
+  });
 }
 
 TARNIX_API const char* TARNIX_CALL aShowByLong(int32_t handle, int32_t rows, int32_t cols) {
-  return Guarded<const char*>("", [&] { return matrix::aShowByLong(handle, rows, cols); });
+  return Guarded<const char*>("", [&] {
+    return matrix::aShowByLong(ProcessEngine().state, ProcessEngine().store, handle, rows, cols);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL DisplayVerInfo(const char* path, char* fileVersion,
@@ -405,7 +422,8 @@ TARNIX_API int32_t TARNIX_CALL DisplayVerInfo(const char* path, char* fileVersio
 }
 
 TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {
-  return Guarded<const char*>("", [&] { return matrix::aAbout(mode); });
+  return Guarded<const char*>(
+      "", [&] { return matrix::aAbout(ProcessEngine().state, ProcessEngine().store, mode); });
 }
 
 // ---- Integration --------------------------------------------------------------------------

@@ -91,7 +91,8 @@ void CopyOut(char* buffer, const std::string& text) {
 
 std::string LibraryPath() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&aAbout), &info) == 0 || info.dli_fname == nullptr) {
+  if (dladdr(reinterpret_cast<const void*>(&LibraryPath), &info) == 0 ||
+      info.dli_fname == nullptr) {
     return {};
   }
   return info.dli_fname;
@@ -124,7 +125,7 @@ int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_
   return -1;
 }
 
-const char* aAbout(int32_t mode) {
+const char* aAbout(State& st, MatrixStore& ms, int32_t mode) {
   const std::string path = LibraryPath();
   char version[24] = "";
   DisplayVerInfo(path, version, nullptr);
@@ -137,9 +138,9 @@ const char* aAbout(int32_t mode) {
   text += "\r\nInfo: see file Readme.txt and License.txt";
   text += "\r\nRunning in IDE: No";
   const std::string caption = "About Tarnix.dll - expressions, matrices, numerical methods";
-  if (mode == 0) ShowMessageBox(text, caption);
-  store.listing = mode == 1 ? caption + "\r\n\r\n" + text : text;
-  return ReturnText(store.listing);
+  if (mode == 0) ShowMessageBox(st, text, caption);
+  ms.listing = mode == 1 ? caption + "\r\n\r\n" + text : text;
+  return ReturnText(st, ms.listing);
 }
 
 }  // namespace tarnix::matrix

@@ -24,13 +24,14 @@ int32_t Check(int32_t rows, int32_t cols, std::initializer_list<const void*> arr
   return Count(rows, cols) == 0 ? -1 : CheckArrays(arrays);
 }
 
-int32_t ElementWise(double* A, int32_t rows, int32_t cols, double* B, double* R, double sign) {
+int32_t ElementWise(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* B,
+                    double* R, double sign) {
   if (const int32_t bad = Check(rows, cols, {A, B, R}); bad != kMatOk) return bad;
-  const Work a = OrderedCopy(A, rows, cols);
-  const Work b = OrderedCopy(B, rows, cols);
+  const Work a = OrderedCopy(ms, A, rows, cols);
+  const Work b = OrderedCopy(ms, B, rows, cols);
   Work r(a.size());
   for (std::size_t k = 0; k < r.size(); ++k) r[k] = a[k] + sign * b[k];
-  WriteBack(r, R, rows, cols);
+  WriteBack(ms, r, R, rows, cols);
   return kMatOk;
 }
 
@@ -48,11 +49,11 @@ double SumOfSquaresRoot(const double* v, int32_t n) {
 
 }  // namespace
 
-Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c2) {
+Work Product(State& st, const double* a, int32_t r1, int32_t c1, const double* b, int32_t c2) {
   // Sums accumulated from 0.0 in increasing k.
   Work r(Count(r1, c2), 0.0);
   for (int32_t i = 0; i < r1; ++i) {
-    Tick();
+    Tick(st);
     for (int32_t j = 0; j < c2; ++j) {
       double sum = 0.0;
       for (int32_t k = 0; k < c1; ++k) sum += a[Count(i, c1) + k] * b[Count(k, c2) + j];
@@ -62,23 +63,23 @@ Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c
   return r;
 }
 
-Work Transposed(const double* a, int32_t rows, int32_t cols) {
+Work Transposed(State& st, const double* a, int32_t rows, int32_t cols) {
   Work t(Count(rows, cols));
   for (int32_t i = 0; i < rows; ++i) {
-    Tick();
+    Tick(st);
     for (int32_t j = 0; j < cols; ++j) t[Count(j, rows) + i] = a[Count(i, cols) + j];
   }
   return t;
 }
 
-Work OrderedCopy(const double* A, int32_t rows, int32_t cols) {
+Work OrderedCopy(const MatrixStore& ms, const double* A, int32_t rows, int32_t cols) {
   Work m(Count(rows, cols));
-  if (!m.empty()) aCopyArray(A, m.data(), rows, cols);
+  if (!m.empty()) aCopyArray(ms, A, m.data(), rows, cols);
   return m;
 }
 
-void WriteBack(const Work& m, double* A, int32_t rows, int32_t cols) {
-  if (!m.empty()) aCopyArray(m.data(), A, rows, cols);
+void WriteBack(const MatrixStore& ms, const Work& m, double* A, int32_t rows, int32_t cols) {
+  if (!m.empty()) aCopyArray(ms, m.data(), A, rows, cols);
 }
 
 int32_t CheckSize(int32_t rows, int32_t cols) {
@@ -92,38 +93,42 @@ int32_t CheckArrays(std::initializer_list<const void*> arrays) {
   return kMatOk;
 }
 
-int32_t aTrace(double* A, int32_t n, double* out) {
+int32_t aTrace(const MatrixStore& ms, double* A, int32_t n, double* out) {
   if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
   if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != kMatOk) return bad;
-  const Work a = OrderedCopy(A, n, n);
+  const Work a = OrderedCopy(ms, A, n, n);
   double sum = 0.0;
   for (int32_t i = 0; i < n; ++i) sum += a[Count(i, n) + i];
   *out = sum;
   return kMatOk;
 }
 
-double aTraceN(double* A, int32_t n) {
+double aTraceN(const MatrixStore& ms, double* A, int32_t n) {
   double t = 0.0;
-  aTrace(A, n, &t);
+  aTrace(ms, A, n, &t);
   return t;
 }
 
-int32_t aMultEx(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2, double* R) {
+int32_t aMultEx(State& st, MatrixStore& ms, double* A, int32_t r1, int32_t c1, double* B,
+                int32_t r2, int32_t c2, double* R) {
   if (CheckSize(r1, c1) != kMatOk || CheckSize(r2, c2) != kMatOk) return kMatInvalidParameter;
   if (c1 != r2) return kMatWrongRanks;
   if (Count(r1, c2) == 0) return kMatOk;
   if (const int32_t bad = CheckArrays({A, B, R}); bad != kMatOk) return bad;
-  const Work r = Product(OrderedCopy(A, r1, c1).data(), r1, c1, OrderedCopy(B, r2, c2).data(), c2);
-  WriteBack(r, R, r1, c2);
+  const Work r =
+      Product(st, OrderedCopy(ms, A, r1, c1).data(), r1, c1, OrderedCopy(ms, B, r2, c2).data(), c2);
+  WriteBack(ms, r, R, r1, c2);
   return kMatOk;
 }
 
-int32_t aMultSq(double* A, int32_t n, double* B, double* R) { return aMultEx(A, n, n, B, n, n, R); }
+int32_t aMultSq(State& st, MatrixStore& ms, double* A, int32_t n, double* B, double* R) {
+  return aMultEx(st, ms, A, n, n, B, n, n, R);
+}
 
-Work VectorProduct(const double* a, int32_t rows, int32_t cols, const double* v) {
+Work VectorProduct(State& st, const double* a, int32_t rows, int32_t cols, const double* v) {
   Work result(static_cast<std::size_t>(rows), 0.0);
   for (int32_t i = 0; i < rows; ++i) {
-    Tick();
+    Tick(st);
     double sum = 0.0;
     for (int32_t j = 0; j < cols; ++j) sum += a[Count(i, cols) + j] * v[j];
     result[static_cast<std::size_t>(i)] = sum;
@@ -131,63 +136,67 @@ Work VectorProduct(const double* a, int32_t rows, int32_t cols, const double* v)
   return result;
 }
 
-int32_t aMultVect(double* A, int32_t rows, int32_t cols, double* v, double* w) {
+int32_t aMultVect(State& st, MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* v,
+                  double* w) {
   if (const int32_t bad = Check(rows, cols, {A, v, w}); bad != kMatOk) return bad;
-  const Work result = VectorProduct(OrderedCopy(A, rows, cols).data(), rows, cols, v);
+  const Work result = VectorProduct(st, OrderedCopy(ms, A, rows, cols).data(), rows, cols, v);
   std::memcpy(w, result.data(), result.size() * sizeof(double));
   return kMatOk;
 }
 
-int32_t LeastSquares(const double* A, int32_t count, int32_t n, const double* y, double* coeff) {
+int32_t LeastSquares(State& st, MatrixStore& ms, const double* A, int32_t count, int32_t n,
+                     const double* y, double* coeff) {
   // The design matrix is taken as it lies: the fit's callers hand it over
   // row-major whatever the element order says.
   Work a(Count(count, n));
-  CopyArray(A, a.data(), count, n, SourceOrder::RowMajor);
-  const Work t = Transposed(a.data(), count, n);
-  const Work normal = Product(t.data(), n, count, a.data(), n);
+  CopyArray(ms, A, a.data(), count, n, SourceOrder::RowMajor);
+  const Work t = Transposed(st, a.data(), count, n);
+  const Work normal = Product(st, t.data(), n, count, a.data(), n);
   Work inverse;
   // Columns that depend on each other (two equal abscissae for two
   // coefficients) leave no unique fit: coefficients from the noise of a
   // singular inversion would be plausible wrong numbers.
-  if (!Invert(normal.data(), n, inverse)) {
+  if (!Invert(st, normal.data(), n, inverse)) {
     std::fill(coeff, coeff + n, 0.0);
     return kMatSingular;
   }
-  const Work ty = VectorProduct(t.data(), n, count, y);
-  const Work c = VectorProduct(inverse.data(), n, n, ty.data());
+  const Work ty = VectorProduct(st, t.data(), n, count, y);
+  const Work c = VectorProduct(st, inverse.data(), n, n, ty.data());
   std::memcpy(coeff, c.data(), c.size() * sizeof(double));
   return kMatOk;
 }
 
-int32_t aMultVectSq(double* A, int32_t n, double* v, double* w) { return aMultVect(A, n, n, v, w); }
+int32_t aMultVectSq(State& st, MatrixStore& ms, double* A, int32_t n, double* v, double* w) {
+  return aMultVect(st, ms, A, n, n, v, w);
+}
 
-int32_t aPow(double* A, int32_t n, int32_t k, double* R) {
+int32_t aPow(State& st, MatrixStore& ms, double* A, int32_t n, int32_t k, double* R) {
   if (const int32_t bad = Check(n, n, {A, R}); bad != kMatOk) return bad;
   if (k <= 1) return kMatOk;
   // k - 1 successive products: R = A, then R = R A.
   Work power(A, A + Count(n, n));
   int32_t code = kMatOk;
   for (int32_t step = 1; step < k && code == kMatOk; ++step) {
-    code = aMultSq(power.data(), n, A, R);
+    code = aMultSq(st, ms, power.data(), n, A, R);
     std::memcpy(power.data(), R, power.size() * sizeof(double));
   }
   return code;
 }
 
-int32_t aDiv(double* A, int32_t n, double* B, double* R) {
+int32_t aDiv(State& st, MatrixStore& ms, double* A, int32_t n, double* B, double* R) {
   if (const int32_t bad = Check(n, n, {A, B, R}); bad != kMatOk) return bad;
   Work inverse(B, B + Count(n, n));
-  const int32_t code = aInv(inverse.data(), n);
+  const int32_t code = aInv(st, ms, inverse.data(), n);
   if (code != kMatOk) return code;
-  return aMultSq(A, n, inverse.data(), R);
+  return aMultSq(st, ms, A, n, inverse.data(), R);
 }
 
-int32_t aSum(double* A, int32_t rows, int32_t cols, double* B, double* R) {
-  return ElementWise(A, rows, cols, B, R, 1.0);
+int32_t aSum(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* B, double* R) {
+  return ElementWise(ms, A, rows, cols, B, R, 1.0);
 }
 
-int32_t aDiff(double* A, int32_t rows, int32_t cols, double* B, double* R) {
-  return ElementWise(A, rows, cols, B, R, -1.0);
+int32_t aDiff(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* B, double* R) {
+  return ElementWise(ms, A, rows, cols, B, R, -1.0);
 }
 
 int32_t aSumMem(double* A, int32_t rows, int32_t cols, double* B, double* R) {
@@ -198,19 +207,19 @@ int32_t aDiffMem(double* A, int32_t rows, int32_t cols, double* B, double* R) {
   return ElementWiseRaw(A, rows, cols, B, R, -1.0);
 }
 
-int32_t aSumScal(double* A, int32_t rows, int32_t cols, double s) {
+int32_t aSumScal(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double s) {
   if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
-  Work a = OrderedCopy(A, rows, cols);
+  Work a = OrderedCopy(ms, A, rows, cols);
   for (double& x : a) x += s;
-  WriteBack(a, A, rows, cols);
+  WriteBack(ms, a, A, rows, cols);
   return kMatOk;
 }
 
-int32_t aProdScal(double* A, int32_t rows, int32_t cols, double s) {
+int32_t aProdScal(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double s) {
   if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
-  Work a = OrderedCopy(A, rows, cols);
+  Work a = OrderedCopy(ms, A, rows, cols);
   for (double& x : a) x *= s;
-  WriteBack(a, A, rows, cols);
+  WriteBack(ms, a, A, rows, cols);
   return kMatOk;
 }
 
@@ -220,19 +229,21 @@ int32_t aOpp(double* A, int32_t rows, int32_t cols) {
   return kMatOk;
 }
 
-int32_t aTrasp(double* A, int32_t rows, int32_t cols) {
+int32_t aTrasp(State& st, MatrixStore& ms, double* A, int32_t rows, int32_t cols) {
   if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
-  WriteBack(Transposed(OrderedCopy(A, rows, cols).data(), rows, cols), A, cols, rows);
+  WriteBack(ms, Transposed(st, OrderedCopy(ms, A, rows, cols).data(), rows, cols), A, cols, rows);
   return kMatOk;
 }
 
-int32_t aTraspEx(double* A, int32_t rows, int32_t cols, double* T) {
+int32_t aTraspEx(State& st, MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* T) {
   if (const int32_t bad = Check(rows, cols, {A, T}); bad != kMatOk) return bad;
-  WriteBack(Transposed(OrderedCopy(A, rows, cols).data(), rows, cols), T, cols, rows);
+  WriteBack(ms, Transposed(st, OrderedCopy(ms, A, rows, cols).data(), rows, cols), T, cols, rows);
   return kMatOk;
 }
 
-int32_t aTraspSq(double* A, int32_t n) { return aTrasp(A, n, n); }
+int32_t aTraspSq(State& st, MatrixStore& ms, double* A, int32_t n) {
+  return aTrasp(st, ms, A, n, n);
+}
 
 int32_t aCopy(double* A, int32_t rows, int32_t cols, double* B) {
   if (const int32_t bad = Check(rows, cols, {A, B}); bad != kMatOk) return bad;
@@ -247,11 +258,12 @@ int32_t aSwap(double* A, int32_t rows, int32_t cols, double* B) {
   return kMatOk;
 }
 
-int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t i, int32_t j) {
+int32_t aSwapRC(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, int32_t by_rows,
+                int32_t i, int32_t j) {
   if (const int32_t bad = Check(rows, cols, {A}); bad != kMatOk) return bad;
   const int32_t limit = by_rows != 0 ? rows : cols;
   if (i < 1 || j < 1 || i > limit || j > limit) return kMatWrongSwap;
-  Work a = OrderedCopy(A, rows, cols);
+  Work a = OrderedCopy(ms, A, rows, cols);
   if (by_rows != 0) {
     for (int32_t c = 0; c < cols; ++c)
       std::swap(a[Count(i - 1, cols) + c], a[Count(j - 1, cols) + c]);
@@ -259,7 +271,7 @@ int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t 
     for (int32_t r = 0; r < rows; ++r)
       std::swap(a[Count(r, cols) + i - 1], a[Count(r, cols) + j - 1]);
   }
-  WriteBack(a, A, rows, cols);
+  WriteBack(ms, a, A, rows, cols);
   return kMatOk;
 }
 
@@ -269,9 +281,9 @@ int32_t aMatrAreEquals(double* A, int32_t r1, int32_t c1, double* B, int32_t r2,
   return std::memcmp(A, B, Count(r1, c1) * sizeof(double)) == 0 ? kMatTrue : kMatFalse;
 }
 
-int32_t aMatrIsZero(double* A, int32_t n) {
+int32_t aMatrIsZero(const MatrixStore& ms, double* A, int32_t n) {
   if (Check(n, n, {A}) != kMatOk) return kMatFalse;
-  for (double x : OrderedCopy(A, n, n)) {
+  for (double x : OrderedCopy(ms, A, n, n)) {
     if (x != 0.0) return kMatFalse;
   }
   return kMatTrue;
@@ -287,10 +299,10 @@ int32_t aMatrIsUnit(double* A, int32_t n) {
   return kMatTrue;
 }
 
-int32_t aMatrAreOrtog(double* A, int32_t n, double* B) {
+int32_t aMatrAreOrtog(State& st, MatrixStore& ms, double* A, int32_t n, double* B) {
   if (Check(n, n, {A, B}) != kMatOk) return kMatFalse;
   Work product(Count(n, n));
-  if (aMultEx(A, n, n, B, n, n, product.data()) != kMatOk) return kMatFalse;
+  if (aMultEx(st, ms, A, n, n, B, n, n, product.data()) != kMatOk) return kMatFalse;
   return aMatrIsUnit(product.data(), n);
 }
 

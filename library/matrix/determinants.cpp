@@ -49,13 +49,13 @@ bool Singular(const Work& m, int32_t n, double d) {
 
 }  // namespace
 
-double Eliminate(Work& a, int32_t n, double zero_limit) {
+double Eliminate(State& st, Work& a, int32_t n, double zero_limit) {
   auto at = [&a, n](int32_t i, int32_t j) -> double& {
     return a[static_cast<std::size_t>(i) * n + j];
   };
   double d = 1.0;
   for (int32_t k = 0; k + 1 < n; ++k) {
-    Tick();
+    Tick(st);
     int32_t p = k;
     double largest = std::fabs(at(k, k));
     for (int32_t j = k + 1; j < n; ++j) {
@@ -81,41 +81,41 @@ double Eliminate(Work& a, int32_t n, double zero_limit) {
   return n > 0 ? d * at(n - 1, n - 1) : d;
 }
 
-bool Invert(const double* a, int32_t n, Work& inverse) {
+bool Invert(State& st, const double* a, int32_t n, Work& inverse) {
   const Work m(a, a + static_cast<std::size_t>(n) * n);
   Work copy = m;
-  const double d = Determinant(copy, n);
+  const double d = Determinant(st, copy, n);
   if (Singular(m, n, d)) return false;
   inverse.assign(m.size(), 0.0);
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
-      Tick();
+      Tick(st);
       Work minor = Minor(m, n, i, j);
-      const double cofactor = std::pow(-1.0, i + j) * Determinant(minor, n - 1);
+      const double cofactor = std::pow(-1.0, i + j) * Determinant(st, minor, n - 1);
       inverse[static_cast<std::size_t>(j) * n + i] = cofactor / d;
     }
   }
   return true;
 }
 
-bool Cramer(const double* a, int32_t n, const double* b, Work& x) {
+bool Cramer(State& st, const double* a, int32_t n, const double* b, Work& x) {
   const Work m(a, a + static_cast<std::size_t>(n) * n);
   Work copy = m;
-  const double d = Determinant(copy, n);
+  const double d = Determinant(st, copy, n);
   if (Singular(m, n, d)) return false;
   // Column i exchanged with b gives the numerator of x[i].
   x.assign(static_cast<std::size_t>(n), 0.0);
   for (int32_t i = 0; i < n; ++i) {
-    Tick();
+    Tick(st);
     Work mi = m;
     for (int32_t r = 0; r < n; ++r) mi[static_cast<std::size_t>(r) * n + i] = b[r];
-    x[static_cast<std::size_t>(i)] = Determinant(mi, n) / d;
+    x[static_cast<std::size_t>(i)] = Determinant(st, mi, n) / d;
   }
   return true;
 }
 
-void DiagonalOfTriangular(Work& a, int32_t n) {
-  Eliminate(a, n, 0.0);
+void DiagonalOfTriangular(State& st, Work& a, int32_t n) {
+  Eliminate(st, a, n, 0.0);
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
       if (i != j) a[static_cast<std::size_t>(i) * n + j] = 0.0;
@@ -123,7 +123,7 @@ void DiagonalOfTriangular(Work& a, int32_t n) {
   }
 }
 
-double Determinant(Work& a, int32_t n) {
+double Determinant(State& st, Work& a, int32_t n) {
   switch (n) {
     case 0: return 1.0;  // the minor of a 1 x 1 matrix: its inverse is 1/a
     case 1: return a[0];
@@ -132,64 +132,65 @@ double Determinant(Work& a, int32_t n) {
       return 0.0 + a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
              a[2] * (a[3] * a[7] - a[4] * a[6]);
     default: {
-      const double d = Eliminate(a, n, kDetEps);
+      const double d = Eliminate(st, a, n, kDetEps);
       return std::fabs(d) < kDetEps ? 0.0 : d;
     }
   }
 }
 
-int32_t aDet(double* A, int32_t n, double* out) {
+int32_t aDet(State& st, MatrixStore& ms, double* A, int32_t n, double* out) {
   if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
   if (const int32_t bad = CheckArrays({n > 0 ? A : out, out}); bad != kMatOk) return bad;
-  Work a = OrderedCopy(A, n, n);
-  *out = Determinant(a, n);
+  Work a = OrderedCopy(ms, A, n, n);
+  *out = Determinant(st, a, n);
   return kMatOk;
 }
 
-double aDetN(double* A, int32_t n) {
+double aDetN(State& st, MatrixStore& ms, double* A, int32_t n) {
   double d = 0.0;
-  aDet(A, n, &d);
+  aDet(st, ms, A, n, &d);
   return d;
 }
 
-int32_t aInv(double* A, int32_t n) {
+int32_t aInv(State& st, MatrixStore& ms, double* A, int32_t n) {
   if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
   if (const int32_t bad = CheckArrays({A}); bad != kMatOk) return bad;
   Work inverse;
-  const int32_t code = Invert(OrderedCopy(A, n, n).data(), n, inverse) ? kMatOk : kMatSingular;
-  if (code == kMatOk) WriteBack(inverse, A, n, n);
+  const int32_t code =
+      Invert(st, OrderedCopy(ms, A, n, n).data(), n, inverse) ? kMatOk : kMatSingular;
+  if (code == kMatOk) WriteBack(ms, inverse, A, n, n);
   return code;
 }
 
-int32_t aSist(double* A, int32_t n, double* b, double* x) {
+int32_t aSist(State& st, MatrixStore& ms, double* A, int32_t n, double* b, double* x) {
   if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
   if (const int32_t bad = CheckArrays({A, b, x}); bad != kMatOk) return bad;
   Work solution;
-  if (!Cramer(OrderedCopy(A, n, n).data(), n, b, solution)) return kMatSingular;
+  if (!Cramer(st, OrderedCopy(ms, A, n, n).data(), n, b, solution)) return kMatSingular;
   std::memcpy(x, solution.data(), solution.size() * sizeof(double));
   return kMatOk;
 }
 
-int32_t aDiag(double* A, int32_t n) {
+int32_t aDiag(State& st, MatrixStore& ms, double* A, int32_t n) {
   if (const int32_t bad = CheckSize(n, n); bad != kMatOk) return bad;
   if (const int32_t bad = CheckArrays({A}); bad != kMatOk) return bad;
-  Work a = OrderedCopy(A, n, n);
-  DiagonalOfTriangular(a, n);
-  WriteBack(a, A, n, n);
+  Work a = OrderedCopy(ms, A, n, n);
+  DiagonalOfTriangular(st, a, n);
+  WriteBack(ms, a, A, n, n);
   return kMatOk;
 }
 
-int32_t aMatrIsSing(double* A, int32_t n) {
+int32_t aMatrIsSing(State& st, MatrixStore& ms, double* A, int32_t n) {
   double d = 1.0;
-  if (aDet(A, n, &d) != kMatOk) return kMatFalse;
-  return Singular(OrderedCopy(A, n, n), n, d) ? kMatTrue : kMatFalse;
+  if (aDet(st, ms, A, n, &d) != kMatOk) return kMatFalse;
+  return Singular(OrderedCopy(ms, A, n, n), n, d) ? kMatTrue : kMatFalse;
 }
 
-int32_t aMatrIsOrtog(double* A, int32_t n) {
+int32_t aMatrIsOrtog(State& st, MatrixStore& ms, double* A, int32_t n) {
   if (CheckSize(n, n) != kMatOk || CheckArrays({A}) != kMatOk) return kMatFalse;
-  const Work a = OrderedCopy(A, n, n);
+  const Work a = OrderedCopy(ms, A, n, n);
   Work inverse;
-  if (!Invert(a.data(), n, inverse)) return kMatFalse;
+  if (!Invert(st, a.data(), n, inverse)) return kMatFalse;
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
       const double t = At(a, n, j, i);

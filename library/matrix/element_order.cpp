@@ -10,10 +10,11 @@
 
 namespace tarnix::matrix {
 
-int32_t CopyArray(const double* src, double* dst, int32_t rows, int32_t cols, SourceOrder order) {
+int32_t CopyArray(const MatrixStore& ms, const double* src, double* dst, int32_t rows, int32_t cols,
+                  SourceOrder order) {
   if (src == nullptr || dst == nullptr || rows <= 0 || cols <= 0) return kMatOk;
   const int64_t count = int64_t{rows} * cols;
-  if (store.ElemOrder != 1 || order == SourceOrder::RowMajor) {
+  if (ms.ElemOrder != 1 || order == SourceOrder::RowMajor) {
     std::memmove(dst, src, static_cast<std::size_t>(count) * sizeof(double));
     return kMatOk;
   }
@@ -31,39 +32,40 @@ int32_t CopyArray(const double* src, double* dst, int32_t rows, int32_t cols, So
   return kMatOk;
 }
 
-int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols) {
-  return CopyArray(src, dst, rows, cols, SourceOrder::Caller);
+int32_t aCopyArray(const MatrixStore& ms, const double* src, double* dst, int32_t rows,
+                   int32_t cols) {
+  return CopyArray(ms, src, dst, rows, cols, SourceOrder::Caller);
 }
 
-int32_t aElemOrder(const double* probe) {
+int32_t aElemOrder(MatrixStore& ms, const double* probe) {
   if (probe == nullptr) return kMatInvalidParameter;
-  store.ElemOrder = probe[1] == 2.0 ? 0 : 1;
-  return store.ElemOrder;
+  ms.ElemOrder = probe[1] == 2.0 ? 0 : 1;
+  return ms.ElemOrder;
 }
 
-int32_t aElemOrderSet(int32_t order) {
+int32_t aElemOrderSet(MatrixStore& ms, int32_t order) {
   if (order == 0 || order == 1) {
-    store.ElemOrder = order;
+    ms.ElemOrder = order;
     return kMatOk;
   }
-  store.ElemOrder = -1;
+  ms.ElemOrder = -1;
   return kMatInvalidElemOrder;
 }
 
-int32_t aElemOrderGet() { return store.ElemOrder; }
+int32_t aElemOrderGet(const MatrixStore& ms) { return ms.ElemOrder; }
 
-int32_t aElemOrderSt(std::string_view language) {
-  store.ElemOrder = (language == "Visual Basic" || language == "VB") ? 1 : 0;
-  return store.ElemOrder;
+int32_t aElemOrderSt(MatrixStore& ms, std::string_view language) {
+  ms.ElemOrder = (language == "Visual Basic" || language == "VB") ? 1 : 0;
+  return ms.ElemOrder;
 }
 
-int32_t aElemOrderEx(void* arg, int32_t mode) {
+int32_t aElemOrderEx(MatrixStore& ms, void* arg, int32_t mode) {
   switch (mode) {
-    case 0: return aElemOrder(static_cast<const double*>(arg));
+    case 0: return aElemOrder(ms, static_cast<const double*>(arg));
     case 2:
       if (arg == nullptr) return kMatInvalidParameter;
-      return aElemOrderSet(*static_cast<const int32_t*>(arg));
-    case 3: return aElemOrderGet();
+      return aElemOrderSet(ms, *static_cast<const int32_t*>(arg));
+    case 3: return aElemOrderGet(ms);
     default: return kMatUnfinished;
   }
 }

@@ -82,28 +82,29 @@ constexpr std::string_view kNotInvertible =
     "Matrix is singolar (det = 0) or not squared. It can not be inverted";
 
 // The inverse of e into inverse; kMatNotSquare or kMatSingular when there is none.
-int32_t InverseOf(const MatrixEntry& e, Work& inverse) {
+int32_t InverseOf(State& st, const MatrixEntry& e, Work& inverse) {
   if (e.rows != e.cols) return kMatNotSquare;
-  return Invert(e.Matr->data, e.rows, inverse) ? kMatOk : kMatSingular;
+  return Invert(st, e.Matr->data, e.rows, inverse) ? kMatOk : kMatSingular;
 }
 
 // M^k by k - 1 successive products; past 1024 by squaring, so that a huge
 // exponent cannot hold the evaluator for hours.
-Work Power(const MatrixEntry& m, int64_t k) {
+Work Power(State& st, const MatrixEntry& m, int64_t k) {
   const int32_t n = m.rows;
   const Work base(m.Matr->data, m.Matr->data + Size(m));
   if (k <= 1024) {
     Work result = base;
-    for (int64_t step = 1; step < k; ++step) result = Product(result.data(), n, n, base.data(), n);
+    for (int64_t step = 1; step < k; ++step)
+      result = Product(st, result.data(), n, n, base.data(), n);
     return result;
   }
   Work result;
   Work square = base;
   for (int64_t e = k; e > 0; e >>= 1) {
     if ((e & 1) != 0) {
-      result = result.empty() ? square : Product(result.data(), n, n, square.data(), n);
+      result = result.empty() ? square : Product(st, result.data(), n, n, square.data(), n);
     }
-    if (e > 1) square = Product(square.data(), n, n, square.data(), n);
+    if (e > 1) square = Product(st, square.data(), n, n, square.data(), n);
   }
   return result;
 }
@@ -133,7 +134,7 @@ Value MatrixPower(State& st, MatrixStore& ms, Value left, double exponent) {
   }
   if (exponent < 0) {
     Work inverse;
-    const int32_t code = InverseOf(*m, inverse);
+    const int32_t code = InverseOf(st, *m, inverse);
     if (code != kMatOk) {
       Fails(st, static_cast<int16_t>(code),
             "Procedure:CalcMatrixDivMult, nr. 12h\r\n" + TokenLine(st) + "\r\n\r\n" +
@@ -147,7 +148,7 @@ Value MatrixPower(State& st, MatrixStore& ms, Value left, double exponent) {
   if (exponent == 0.0) {
     Store(*m, Identity(m->rows));
   } else if (exponent > 1.0) {
-    Store(*m, Power(*m, static_cast<int64_t>(exponent)));
+    Store(*m, Power(st, *m, static_cast<int64_t>(exponent)));
   }
   return Result(st, *m);
 }
@@ -170,7 +171,7 @@ Value MatrixProduct(State& st, MatrixStore& ms, Value left, Value right) {
           "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
     return left;
   }
-  const Work product = Product(Data(*a), a->rows, a->cols, Data(*b), b->cols);
+  const Work product = Product(st, Data(*a), a->rows, a->cols, Data(*b), b->cols);
   // A product wider than A gets a block large enough before it is stored.
   Reshape(*a, a->rows, b->cols);
   Store(*a, product);
@@ -184,7 +185,7 @@ Value MatrixQuotient(State& st, MatrixStore& ms, Value left, Value right) {
                        : nullptr;
   if (b == nullptr) return left;
   Work inverse;
-  if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
+  if (const int32_t code = InverseOf(st, *b, inverse); code != kMatOk) {
     Fails(st, static_cast<int16_t>(code),
           "Procedure:CalcMatrixDivMult, nr. 12c\r\n" + TokenLine(st) + "\r\n\r\n" +
               std::string(kNotInvertible),
@@ -198,7 +199,7 @@ Value MatrixQuotient(State& st, MatrixStore& ms, Value left, Value right) {
           "   c1 = " + std::to_string(a->cols) + "\r\n   r2 = " + std::to_string(b->rows));
     return left;
   }
-  Store(*a, Product(Data(*a), a->rows, a->cols, inverse.data(), b->cols));
+  Store(*a, Product(st, Data(*a), a->rows, a->cols, inverse.data(), b->cols));
   return Result(st, *a);
 }
 
@@ -206,7 +207,7 @@ Value ScalarOverMatrix(State& st, MatrixStore& ms, Value left, Value right) {
   MatrixEntry* b = Operand(st, ms, right.number, Kind::Matrix, "Procedure: CalcMatrixDivMult");
   if (b == nullptr) return left;
   Work inverse;
-  if (const int32_t code = InverseOf(*b, inverse); code != kMatOk) {
+  if (const int32_t code = InverseOf(st, *b, inverse); code != kMatOk) {
     // This report runs its text into "Debug:" without a line break.
     if (Fail(st, static_cast<int16_t>(code)) && ReportsWanted(st)) {
       Report(st, "Procedure:CalcMatrixDivMult, nr. 12d\r\n" + TokenLine(st) + "\r\n\r\n" +
@@ -263,7 +264,7 @@ double SquareFunction(State& st, MatrixStore& ms, std::string_view name, Value a
   const int32_t n = m->rows;
   if (name == "det") {
     Work a(Data(*m), Data(*m) + Size(*m));
-    return Determinant(a, n);
+    return Determinant(st, a, n);
   }
   double sum = 0.0;
   for (int32_t i = 0; i < n; ++i) sum += Data(*m)[static_cast<std::size_t>(i) * n + i];
@@ -277,7 +278,7 @@ Value Solve(State& st, MatrixStore& ms, Value a1, Value a2) {
   }
   const int32_t n = s.matrix->rows;
   Work x;
-  if (!Cramer(Data(*s.matrix), n, Data(*s.vector), x)) {
+  if (!Cramer(st, Data(*s.matrix), n, Data(*s.vector), x)) {
     Fails(st, kMatSingular, "ProcedureCalcMatrFunct, nr. 11h\r\nMatrix singolar.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols));
     return Number(0.0);
@@ -310,7 +311,7 @@ Value Coefficients(State& st, MatrixStore& ms, Value a1, Value a2, double a3) {
     return Number(0.0);
   }
   Work coefficients(static_cast<std::size_t>(rows), 0.0);
-  if (LeastSquares(Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
+  if (LeastSquares(st, ms, Data(*s.matrix), count, static_cast<int32_t>(n), Data(*s.vector),
                    coefficients.data()) != kMatOk) {
     Fails(st, kMatSingular, "ProcedureCalcMatrFunct, nr. 11j\r\nMatrix singolar: no unique fit.",
           "   r1, c1 = " + Dims(s.matrix->rows, s.matrix->cols) + "\r\n   n = " + Fixed10(a3));
@@ -340,7 +341,7 @@ Value LoadOperand(State& st, MatrixStore& ms, std::string_view name, char suffix
 
   int32_t code = kMatOk;
   if (suffix == 'T') {
-    const Work t = Transposed(Data(copy), rows, cols);
+    const Work t = Transposed(st, Data(copy), rows, cols);
     Reshape(copy, cols, rows);  // [mA]T of a 2 x 3 matrix is 3 x 2 from here on
     Store(copy, t);
   } else if (suffix == 'I' || suffix == 'D') {
@@ -348,11 +349,11 @@ Value LoadOperand(State& st, MatrixStore& ms, std::string_view name, char suffix
       code = kMatNotSquare;
     } else if (suffix == 'I') {
       Work inverse;
-      code = InverseOf(copy, inverse);
+      code = InverseOf(st, copy, inverse);
       if (code == kMatOk) Store(copy, inverse);
     } else {
       Work a(Data(copy), Data(copy) + Size(copy));
-      DiagonalOfTriangular(a, rows);
+      DiagonalOfTriangular(st, a, rows);
       Store(copy, a);
     }
   }

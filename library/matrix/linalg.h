@@ -12,6 +12,8 @@
 
 namespace tarnix::matrix {
 
+struct MatrixStore;
+
 // The zero tolerance of the elimination: one unit in the last place above
 // the double nearest to 1e-12.
 inline const double kDetEps = std::bit_cast<double>(uint64_t{0x3D719799812DEA12});
@@ -44,31 +46,31 @@ struct MatrixAllocator {
 using Work = std::vector<double, MatrixAllocator<double>>;
 
 // A working copy of a caller's rows x cols matrix in the library's order.
-Work OrderedCopy(const double* A, int32_t rows, int32_t cols);
+Work OrderedCopy(const MatrixStore& ms, const double* A, int32_t rows, int32_t cols);
 // Writes a working matrix back to a caller's array, reordered as on entry.
-void WriteBack(const Work& m, double* A, int32_t rows, int32_t cols);
+void WriteBack(const MatrixStore& ms, const Work& m, double* A, int32_t rows, int32_t cols);
 
 // Determinant of a row-major n x n matrix (destroys it): closed forms up to
 // order 3, elimination with column pivoting from order 4. Order 0 gives 1.
-double Determinant(Work& a, int32_t n);
+double Determinant(State& st, Work& a, int32_t n);
 // The elimination of Determinant on every order; columns whose largest
 // magnitude is below zero_limit (or equal to it) are skipped.
-double Eliminate(Work& a, int32_t n, double zero_limit);
+double Eliminate(State& st, Work& a, int32_t n, double zero_limit);
 
 // Kernels on row-major storage, shared by the exports (after their ordered
 // copies) and the expression steps (which work on the library's own blocks
 // and never reorder).
-Work Product(const double* a, int32_t r1, int32_t c1, const double* b, int32_t c2);
-Work Transposed(const double* a, int32_t rows, int32_t cols);
+Work Product(State& st, const double* a, int32_t r1, int32_t c1, const double* b, int32_t c2);
+Work Transposed(State& st, const double* a, int32_t rows, int32_t cols);
 // a (rows x cols) times the vector v of cols elements.
-Work VectorProduct(const double* a, int32_t rows, int32_t cols, const double* v);
+Work VectorProduct(State& st, const double* a, int32_t rows, int32_t cols, const double* v);
 // The adjugate inverse; false for a singular matrix (a determinant of 0, or
 // one that is rounding noise against the size of the rows).
-bool Invert(const double* a, int32_t n, Work& inverse);
+bool Invert(State& st, const double* a, int32_t n, Work& inverse);
 // Cramer's rule for a x = b; false for a singular matrix, as Invert.
-bool Cramer(const double* a, int32_t n, const double* b, Work& x);
+bool Cramer(State& st, const double* a, int32_t n, const double* b, Work& x);
 // The diagonal of the triangular form, everything else 0.
-void DiagonalOfTriangular(Work& a, int32_t n);
+void DiagonalOfTriangular(State& st, Work& a, int32_t n);
 
 // Argument checks shared by the exports: kMatInvalidParameter for a negative
 // size, kMatNotDefined for a missing array, kMatOk when the call may go ahead.

@@ -74,14 +74,16 @@ StoreSize SizeOfStore();
 enum class SourceOrder { Caller, RowMajor };
 // rows x cols doubles from src to dst (src may be dst), reordered into
 // row-major when the source is a caller's column-major array.
-int32_t CopyArray(const double* src, double* dst, int32_t rows, int32_t cols, SourceOrder order);
+int32_t CopyArray(const MatrixStore& ms, const double* src, double* dst, int32_t rows, int32_t cols,
+                  SourceOrder order);
 // CopyArray of a caller's array.
-int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols);
-int32_t aElemOrder(const double* probe);
-int32_t aElemOrderSet(int32_t order);
-int32_t aElemOrderGet();
-int32_t aElemOrderSt(std::string_view language);
-int32_t aElemOrderEx(void* arg, int32_t mode);
+int32_t aCopyArray(const MatrixStore& ms, const double* src, double* dst, int32_t rows,
+                   int32_t cols);
+int32_t aElemOrder(MatrixStore& ms, const double* probe);
+int32_t aElemOrderSet(MatrixStore& ms, int32_t order);
+int32_t aElemOrderGet(const MatrixStore& ms);
+int32_t aElemOrderSt(MatrixStore& ms, std::string_view language);
+int32_t aElemOrderEx(MatrixStore& ms, void* arg, int32_t mode);
 
 // ---- The evaluator's matrix steps --------------------------------------------------
 
@@ -112,8 +114,76 @@ MatrixSteps StoreSteps(MatrixStore& ms);
 // Least-squares coefficients of y from the row-major count x n design
 // matrix A by the normal equations: the n coefficients go to coeff.
 // kMatSingular (all coefficients 0) when the columns leave no unique fit.
-int32_t LeastSquares(const double* A, int32_t count, int32_t n, const double* y, double* coeff);
+int32_t LeastSquares(State& st, MatrixStore& ms, const double* A, int32_t count, int32_t n,
+                     const double* y, double* coeff);
 
+int32_t aDet(State& st, MatrixStore& ms, double* A, int32_t n, double* out);
+double aDetN(State& st, MatrixStore& ms, double* A, int32_t n);
+int32_t aInv(State& st, MatrixStore& ms, double* A, int32_t n);
+int32_t aSist(State& st, MatrixStore& ms, double* A, int32_t n, double* b, double* x);
+int32_t aDiag(State& st, MatrixStore& ms, double* A, int32_t n);
+int32_t aTrace(const MatrixStore& ms, double* A, int32_t n, double* out);
+double aTraceN(const MatrixStore& ms, double* A, int32_t n);
+int32_t aMultEx(State& st, MatrixStore& ms, double* A, int32_t r1, int32_t c1, double* B,
+                int32_t r2, int32_t c2, double* R);
+int32_t aMultSq(State& st, MatrixStore& ms, double* A, int32_t n, double* B, double* R);
+int32_t aMultVect(State& st, MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* v,
+                  double* w);
+int32_t aMultVectSq(State& st, MatrixStore& ms, double* A, int32_t n, double* v, double* w);
+int32_t aPow(State& st, MatrixStore& ms, double* A, int32_t n, int32_t k, double* R);
+int32_t aDiv(State& st, MatrixStore& ms, double* A, int32_t n, double* B, double* R);
+int32_t aSum(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aDiff(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aSumMem(double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aDiffMem(double* A, int32_t rows, int32_t cols, double* B, double* R);
+int32_t aSumScal(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double s);
+int32_t aProdScal(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, double s);
+int32_t aOpp(double* A, int32_t rows, int32_t cols);
+int32_t aTrasp(State& st, MatrixStore& ms, double* A, int32_t rows, int32_t cols);
+int32_t aTraspEx(State& st, MatrixStore& ms, double* A, int32_t rows, int32_t cols, double* T);
+int32_t aTraspSq(State& st, MatrixStore& ms, double* A, int32_t n);
+int32_t aCopy(double* A, int32_t rows, int32_t cols, double* B);
+int32_t aSwap(double* A, int32_t rows, int32_t cols, double* B);
+int32_t aSwapRC(const MatrixStore& ms, double* A, int32_t rows, int32_t cols, int32_t by_rows,
+                int32_t i, int32_t j);
+int32_t aMatrAreEquals(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2);
+int32_t aMatrIsZero(const MatrixStore& ms, double* A, int32_t n);
+int32_t aMatrIsUnit(double* A, int32_t n);
+int32_t aMatrIsSing(State& st, MatrixStore& ms, double* A, int32_t n);
+int32_t aMatrIsOrtog(State& st, MatrixStore& ms, double* A, int32_t n);
+int32_t aMatrAreOrtog(State& st, MatrixStore& ms, double* A, int32_t n, double* B);
+int32_t aVectMod(double* v, int32_t n, double* out);
+
+// ---- Listings and the about text --------------------------------------------------
+
+// Where a listing goes besides back to the caller: "" and "MsgBox" open a
+// box; "Debug" takes the message route of debug_flags (none when they are 0).
+const char* aPrint(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols,
+                   std::string_view dest, std::string_view format, std::string_view header,
+                   std::string_view sep, int32_t debug_flags);
+// aPrint by the debug flags set now (SetDebugF).
+const char* aPrint(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols,
+                   std::string_view dest, std::string_view format, std::string_view header,
+                   std::string_view sep);
+int32_t aPrintEx(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols,
+                 std::string_view dest, std::string_view format, std::string_view header,
+                 std::string_view sep, char* buffer);
+const char* aShow(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols);
+const char* aShowByLong(State& st, MatrixStore& ms, int32_t handle, int32_t rows, int32_t cols);
+int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_version);
+const char* aAbout(State& st, MatrixStore& ms, int32_t mode);
+
+// ---- The same on the process-wide engine -------------------------------------------
+
+// The forms without a state or a store work on the process-wide engine's.
+int32_t CopyArray(const double* src, double* dst, int32_t rows, int32_t cols, SourceOrder order);
+int32_t aCopyArray(const double* src, double* dst, int32_t rows, int32_t cols);
+int32_t aElemOrder(const double* probe);
+int32_t aElemOrderSet(int32_t order);
+int32_t aElemOrderGet();
+int32_t aElemOrderSt(std::string_view language);
+int32_t aElemOrderEx(void* arg, int32_t mode);
+int32_t LeastSquares(const double* A, int32_t count, int32_t n, const double* y, double* coeff);
 int32_t aDet(double* A, int32_t n, double* out);
 double aDetN(double* A, int32_t n);
 int32_t aInv(double* A, int32_t n);
@@ -129,33 +199,19 @@ int32_t aPow(double* A, int32_t n, int32_t k, double* R);
 int32_t aDiv(double* A, int32_t n, double* B, double* R);
 int32_t aSum(double* A, int32_t rows, int32_t cols, double* B, double* R);
 int32_t aDiff(double* A, int32_t rows, int32_t cols, double* B, double* R);
-int32_t aSumMem(double* A, int32_t rows, int32_t cols, double* B, double* R);
-int32_t aDiffMem(double* A, int32_t rows, int32_t cols, double* B, double* R);
 int32_t aSumScal(double* A, int32_t rows, int32_t cols, double s);
 int32_t aProdScal(double* A, int32_t rows, int32_t cols, double s);
-int32_t aOpp(double* A, int32_t rows, int32_t cols);
 int32_t aTrasp(double* A, int32_t rows, int32_t cols);
 int32_t aTraspEx(double* A, int32_t rows, int32_t cols, double* T);
 int32_t aTraspSq(double* A, int32_t n);
-int32_t aCopy(double* A, int32_t rows, int32_t cols, double* B);
-int32_t aSwap(double* A, int32_t rows, int32_t cols, double* B);
 int32_t aSwapRC(double* A, int32_t rows, int32_t cols, int32_t by_rows, int32_t i, int32_t j);
-int32_t aMatrAreEquals(double* A, int32_t r1, int32_t c1, double* B, int32_t r2, int32_t c2);
 int32_t aMatrIsZero(double* A, int32_t n);
-int32_t aMatrIsUnit(double* A, int32_t n);
 int32_t aMatrIsSing(double* A, int32_t n);
 int32_t aMatrIsOrtog(double* A, int32_t n);
 int32_t aMatrAreOrtog(double* A, int32_t n, double* B);
-int32_t aVectMod(double* v, int32_t n, double* out);
-
-// ---- Listings and the about text --------------------------------------------------
-
-// Where a listing goes besides back to the caller: "" and "MsgBox" open a
-// box; "Debug" takes the message route of debug_flags (none when they are 0).
 const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
                    std::string_view format, std::string_view header, std::string_view sep,
                    int32_t debug_flags);
-// aPrint by the debug flags set now (SetDebugF).
 const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
                    std::string_view format, std::string_view header, std::string_view sep);
 int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view dest,
@@ -163,7 +219,6 @@ int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view d
                  char* buffer);
 const char* aShow(const double* A, int32_t rows, int32_t cols);
 const char* aShowByLong(int32_t handle, int32_t rows, int32_t cols);
-int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_version);
 const char* aAbout(int32_t mode);
 
 }  // namespace tarnix::matrix

@@ -25,14 +25,14 @@ void AppendValue(std::string& out, double value, int decimals) {
   out.append(buf, res.ec == std::errc() ? res.ptr : buf);
 }
 
-std::string Listing(const double* A, int32_t rows, int32_t cols, std::string_view format,
-                    std::string_view header, std::string_view sep) {
+std::string Listing(const MatrixStore& ms, const double* A, int32_t rows, int32_t cols,
+                    std::string_view format, std::string_view header, std::string_view sep) {
   const int decimals = Decimals(format);
   const std::string_view separator = sep.empty() ? std::string_view("\t") : sep;
   std::string text(header);
   text += kCrLf;
   if (A == nullptr || rows < 1 || cols < 1) return text;
-  const Work m = OrderedCopy(A, rows, cols);
+  const Work m = OrderedCopy(ms, A, rows, cols);
   if (rows > 1 && cols > 1) {
     for (int32_t i = 0; i < rows; ++i) {
       if (i > 0) text += kCrLf;
@@ -54,30 +54,31 @@ std::string Listing(const double* A, int32_t rows, int32_t cols, std::string_vie
 
 }  // namespace
 
-const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
-                   std::string_view format, std::string_view header, std::string_view sep,
-                   int32_t debug_flags) {
-  store.listing = Listing(A, rows, cols, format, header, sep);
+const char* aPrint(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols,
+                   std::string_view dest, std::string_view format, std::string_view header,
+                   std::string_view sep, int32_t debug_flags) {
+  ms.listing = Listing(ms, A, rows, cols, format, header, sep);
   if (dest.empty() || dest == "MsgBox") {
-    ShowMessageBox(store.listing, "Tarnnix.dll");
+    ShowMessageBox(st, ms.listing, "Tarnnix.dll");
   } else if (dest == "Debug" && debug_flags != 0) {
-    EmitMessageBy(debug_flags, store.listing, "", 0);
+    EmitMessageBy(st, debug_flags, ms.listing, "", 0);
   }
-  return ReturnText(store.listing);
+  return ReturnText(st, ms.listing);
 }
 
-const char* aPrint(const double* A, int32_t rows, int32_t cols, std::string_view dest,
-                   std::string_view format, std::string_view header, std::string_view sep) {
-  return aPrint(A, rows, cols, dest, format, header, sep, gs.DebugFlags);
+const char* aPrint(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols,
+                   std::string_view dest, std::string_view format, std::string_view header,
+                   std::string_view sep) {
+  return aPrint(st, ms, A, rows, cols, dest, format, header, sep, st.DebugFlags);
 }
 
-int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view dest,
-                 std::string_view format, std::string_view header, std::string_view sep,
-                 char* buffer) {
+int32_t aPrintEx(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols,
+                 std::string_view dest, std::string_view format, std::string_view header,
+                 std::string_view sep, char* buffer) {
   // The buffer's content measures its capacity: an empty one has none.
   const std::size_t capacity = buffer == nullptr ? 0 : std::strlen(buffer);
   if (capacity == 0) return kErrCannotReturnText;
-  const char* listing = aPrint(A, rows, cols, dest, format, header, sep);
+  const char* listing = aPrint(st, ms, A, rows, cols, dest, format, header, sep);
   const std::size_t n = std::min(std::strlen(listing), capacity);
   std::memcpy(buffer, listing, n);
   if (n < capacity) buffer[n] = '\0';
@@ -87,17 +88,17 @@ int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view d
 // A box whatever the debug flags say, and nothing for the log. The flags
 // are the print's own: a handler that calls back while the box is open
 // finds the message route as the host set it.
-const char* aShow(const double* A, int32_t rows, int32_t cols) {
+const char* aShow(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols) {
   constexpr int32_t kNoLog = 1;
-  return aPrint(A, rows, cols, "MsgBox", "", "", "", kNoLog);
+  return aPrint(st, ms, A, rows, cols, "MsgBox", "", "", "", kNoLog);
 }
 
-const char* aShowByLong(int32_t handle, int32_t rows, int32_t cols) {
-  const MatrixEntry* e = FindByHandle(handle);
+const char* aShowByLong(State& st, MatrixStore& ms, int32_t handle, int32_t rows, int32_t cols) {
+  const MatrixEntry* e = FindByHandle(ms, handle);
   if (e == nullptr || rows < 0 || cols < 0 || int64_t{rows} * cols > e->Matr->capacity) {
-    return ReturnText("");
+    return ReturnText(st, "");
   }
-  return aShow(e->Matr->data, rows, cols);
+  return aShow(st, ms, e->Matr->data, rows, cols);
 }
 
 }  // namespace tarnix::matrix

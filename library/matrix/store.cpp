@@ -56,8 +56,8 @@ std::string EntryLines(const MatrixEntry& e, const std::string* exit_code) {
   return text;
 }
 
-void TraceRegistration(std::string_view name, int32_t rows, int32_t cols, int32_t position,
-                       const MatrixEntry& e, int32_t result) {
+void TraceRegistration(MatrixStore& ms, std::string_view name, int32_t rows, int32_t cols,
+                       int32_t position, const MatrixEntry& e, int32_t result) {
   // The entry always goes to the log, line by line, when logging is on.
   if (TraceReachesLog()) EmitMessage(EntryLines(e, nullptr), "", 0);
   if ((gs.MsgMode & kMsgStoreTrace) == 0) return;
@@ -72,7 +72,7 @@ void TraceRegistration(std::string_view name, int32_t rows, int32_t cols, int32_
   const std::string exit_code = std::to_string(result);
   report += EntryLines(e, &exit_code);
   EmitMessage(report, "SetMatrix", gs.MsgMode);
-  aShow(e.Matr->data, e.rows, e.cols);
+  aShow(gs, ms, e.Matr->data, e.rows, e.cols);
 }
 
 MatrixEntry* EntryAt(MatrixStore& ms, int32_t position) {
@@ -199,7 +199,7 @@ MatrixEntry& RegisterInternal(MatrixStore& ms, std::shared_ptr<Block> block, int
                               int32_t cols) {
   std::string name = "m_" + std::to_string(block->handle);
   MatrixEntry& entry = AppendEntry(ms, name, std::move(block), rows, cols);
-  TraceRegistration(name, rows, cols, -1, entry, entry.Matr->handle);
+  TraceRegistration(ms, name, rows, cols, -1, entry, entry.Matr->handle);
   return entry;
 }
 
@@ -223,7 +223,7 @@ int32_t RegisterBlock(MatrixStore& ms, std::string_view name, std::shared_ptr<Bl
         std::memmove(entry->Matr->data, block->data,
                      static_cast<std::size_t>(rows) * cols * sizeof(double));
       } else {
-        aCopyArray(block->data, entry->Matr->data, rows, cols);
+        aCopyArray(ms, block->data, entry->Matr->data, rows, cols);
       }
     }
     result = ret_handle ? entry->Matr->handle : position;
@@ -236,7 +236,7 @@ int32_t RegisterBlock(MatrixStore& ms, std::string_view name, std::shared_ptr<Bl
     // appended, and entries before it may have gone since.
     result = ret_handle ? entry->Matr->handle : position;
   }
-  TraceRegistration(name, rows, cols, position, *entry, result);
+  TraceRegistration(ms, name, rows, cols, position, *entry, result);
   return result;
 }
 
@@ -340,7 +340,7 @@ int32_t SetStrMatrix(MatrixStore& ms, std::string_view text, uint8_t ret_handle,
   }
 
   std::shared_ptr<Block> block = NewBlock(ms, count);
-  aCopyArray(elements.data(), block->data, build_rows, build_cols);
+  aCopyArray(ms, elements.data(), block->data, build_rows, build_cols);
   gs.e_error = kNoError;
   return RegisterBlock(ms, name, std::move(block), rows, cols, ret_handle != 0);
 }
@@ -367,7 +367,7 @@ int32_t ClearMatrixList(MatrixStore& ms, int32_t handle) {
     }
     if (trace) {
       std::string printed(1000, ' ');
-      aPrintEx(it->Matr->data, it->rows, it->cols, "String", "", "", "", printed.data());
+      aPrintEx(gs, ms, it->Matr->data, it->rows, it->cols, "String", "", "", "", printed.data());
       printed.resize(std::strlen(printed.c_str()));
       std::string summary = "MatrName = " + it->Name + "\r\n*aPtr = " + std::to_string(handle) +
                             (drop ? " => deleted" : " => kept") + "\r\n" + printed;
@@ -385,7 +385,7 @@ int32_t GetMatrixByLong(MatrixStore& ms, int32_t handle, double* dst, int32_t ro
   if (dst == nullptr || rows < 0 || cols < 0 || int64_t{rows} * cols > e->Matr->capacity) {
     return kMatInvalidParameter;
   }
-  return aCopyArray(e->Matr->data, dst, rows, cols);
+  return aCopyArray(ms, e->Matr->data, dst, rows, cols);
 }
 
 const double* GetMatrixPtrIn(MatrixStore& ms, int32_t handle, int32_t* rows, int32_t* cols) {

@@ -119,5 +119,28 @@ TEST(Engine, StepsWorkOnTheStateAndStoreHandedIn) {
   EXPECT_EQ(matrix::SizeOfStore(own_store).entries, 0u);
 }
 
+TEST(Engine, LinearAlgebraWorksOnTheStateAndStoreHandedIn) {
+  ReSetDuZuradi();
+  const int32_t process_wide_order = matrix::aElemOrderGet();
+  State own;
+  matrix::MatrixStore own_store;
+  EXPECT_EQ(matrix::aElemOrderSet(own_store, 1), kMatOk);
+  EXPECT_EQ(matrix::aElemOrderGet(own_store), 1);
+  EXPECT_EQ(matrix::aElemOrderGet(), process_wide_order);
+  // Column-major in the store of its own: {1, 3, 2, 4} is [[1, 2], [3, 4]].
+  double a[4] = {1, 3, 2, 4};
+  double det = 0;
+  EXPECT_EQ(matrix::aDet(own, own_store, a, 2, &det), kMatOk);
+  EXPECT_EQ(det, -2);
+  double t[4] = {};
+  EXPECT_EQ(matrix::aTraspEx(own, own_store, a, 2, 2, t), kMatOk);
+  EXPECT_EQ(t[1], 2);  // the transpose's (1, 0), column-major
+  const std::string listed = matrix::aPrint(own, own_store, a, 2, 2, "String", "", "", " ", 0);
+  EXPECT_EQ(own_store.listing, listed);
+  EXPECT_NE(listed.find("mA(0, 1)=2"), std::string::npos) << listed;
+  const std::string about = matrix::aAbout(own, own_store, 2);
+  EXPECT_EQ(own_store.listing, about);
+}
+
 }  // namespace
 }  // namespace tarnix
