@@ -488,14 +488,18 @@ TARNIX_API intptr_t TARNIX_CALL lPoly_dydx(const char* expr, const char* var) {
 
 TARNIX_API int32_t TARNIX_CALL aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y,
                                               double* coeff) {
-  return Guarded<int32_t>(kUnfinished,
-                          [&] { return solver::aCalcVectCoeff(A, count, n, y, coeff); });
+  return Guarded<int32_t>(kUnfinished, [&] {
+    return solver::aCalcVectCoeff(ProcessEngine().state, ProcessEngine().store, A, count, n, y,
+                                  coeff);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL aCalcCoeffPolin(double* points, int32_t nPoints, int32_t nCoeff,
                                                double* coeff) {
-  return Guarded<int32_t>(kUnfinished,
-                          [&] { return solver::aCalcCoeffPolin(points, nPoints, nCoeff, coeff); });
+  return Guarded<int32_t>(kUnfinished, [&] {
+    return solver::aCalcCoeffPolin(ProcessEngine().state, ProcessEngine().store, points, nPoints,
+                                   nCoeff, coeff);
+  });
 }
 
 TARNIX_API int32_t TARNIX_CALL aGetYPolin(const double* x, const double* coeff, int32_t count,

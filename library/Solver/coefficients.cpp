@@ -9,25 +9,35 @@
 
 namespace tarnix::solver {
 
-int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* coeff) {
+int32_t aCalcVectCoeff(State& st, matrix::MatrixStore& ms, double* A, int32_t count, int32_t n,
+                       double* y, double* coeff) {
   if (count < 1 || n < 1) return kMatInvalidParameter;
   if (A == nullptr || y == nullptr || coeff == nullptr) return kMatNotDefined;
-  return matrix::LeastSquares(A, count, n, y, coeff);
+  return matrix::LeastSquares(st, ms, A, count, n, y, coeff);
 }
 
-int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, double* coeff) {
+int32_t aCalcCoeffPolin(State& st, matrix::MatrixStore& ms, double* points, int32_t n_points,
+                        int32_t n_coeff, double* coeff) {
   if (n_coeff < 1 || n_points < n_coeff) return kMatCoefficientRank;
   if (points == nullptr || coeff == nullptr) return kMatNotDefined;
   const std::size_t count = static_cast<std::size_t>(n_points);
   std::vector<double> p(2 * count);
-  matrix::aCopyArray(points, p.data(), 2, n_points);
+  matrix::aCopyArray(ms, points, p.data(), 2, n_points);
   // The design matrix of x_i^j (0^0 is 1) and the ordinates.
   std::vector<double> a(count * static_cast<std::size_t>(n_coeff));
   for (std::size_t i = 0; i < count; ++i) {
     for (int32_t j = 0; j < n_coeff; ++j) a[i * n_coeff + j] = std::pow(p[i], j);
   }
   std::vector<double> y(p.begin() + static_cast<std::ptrdiff_t>(count), p.end());
-  return aCalcVectCoeff(a.data(), n_points, n_coeff, y.data(), coeff);
+  return aCalcVectCoeff(st, ms, a.data(), n_points, n_coeff, y.data(), coeff);
+}
+
+int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* coeff) {
+  return aCalcVectCoeff(gs, matrix::store, A, count, n, y, coeff);
+}
+
+int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, double* coeff) {
+  return aCalcCoeffPolin(gs, matrix::store, points, n_points, n_coeff, coeff);
 }
 
 int32_t aGetYPolin(const double* x, const double* coeff, int32_t count, double* y) {

@@ -11,6 +11,10 @@ namespace tarnix {
 struct State;
 }  // namespace tarnix
 
+namespace tarnix::matrix {
+struct MatrixStore;
+}  // namespace tarnix::matrix
+
 namespace tarnix::solver {
 
 // The entry points of integration and the solvers take the state they work
@@ -49,7 +53,13 @@ const char* sSolve(std::string_view expr, std::string_view var, int32_t iteratio
 const char* Poly_dydx(State& state, std::string_view expr, std::string_view var);
 
 // Least-squares coefficients of y from the count x n design matrix A by the
-// normal equations; the n coefficients go to coeff. Returns -1.
+// normal equations; the n coefficients go to coeff. Returns -1. The fits
+// tick on the state st and read the points in the element order of the
+// store ms; the forms without them work on the process-wide engine's.
+int32_t aCalcVectCoeff(State& st, matrix::MatrixStore& ms, double* A, int32_t count, int32_t n,
+                       double* y, double* coeff);
+int32_t aCalcCoeffPolin(State& st, matrix::MatrixStore& ms, double* points, int32_t n_points,
+                        int32_t n_coeff, double* coeff);
 int32_t aCalcVectCoeff(double* A, int32_t count, int32_t n, double* y, double* coeff);
 int32_t aCalcCoeffPolin(double* points, int32_t n_points, int32_t n_coeff, double* coeff);
 int32_t aGetYPolin(const double* x, const double* coeff, int32_t count, double* y);

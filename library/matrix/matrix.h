@@ -23,6 +23,10 @@ namespace tarnix::matrix {
 
 struct MatrixStore;
 
+// The process-wide engine's store (a reference bound as the library loads),
+// for the forms that work on it.
+extern MatrixStore& store;
+
 // ---- Store ---------------------------------------------------------------------
 
 // SetMatrix's answer when it registers nothing (no array, a negative size).

@@ -142,5 +142,24 @@ TEST(Engine, LinearAlgebraWorksOnTheStateAndStoreHandedIn) {
   EXPECT_EQ(own_store.listing, about);
 }
 
+TEST(Engine, CoefficientsWorkOnTheStateAndStoreHandedIn) {
+  ReSetDuZuradi();
+  State own;
+  matrix::MatrixStore own_store;
+  ASSERT_EQ(matrix::aElemOrderSet(own_store, 1), kMatOk);
+  // Column-major 2 x 3 in the store of its own: the abscissae 0, 1, 2 and
+  // the ordinates of y = 1 + 2x.
+  double points[6] = {0, 1, 1, 3, 2, 5};
+  double coeff[2] = {};
+  EXPECT_EQ(solver::aCalcCoeffPolin(own, own_store, points, 3, 2, coeff), kMatOk);
+  EXPECT_NEAR(coeff[0], 1.0, 1e-12);
+  EXPECT_NEAR(coeff[1], 2.0, 1e-12);
+  double a[4] = {1, 0, 1, 1};  // rows (1, 0) and (1, 1), as the fit reads them
+  double y[2] = {3, 5};
+  EXPECT_EQ(solver::aCalcVectCoeff(own, own_store, a, 2, 2, y, coeff), kMatOk);
+  EXPECT_NEAR(coeff[0], 3.0, 1e-12);
+  EXPECT_NEAR(coeff[1], 2.0, 1e-12);
+}
+
 }  // namespace
 }  // namespace tarnix
