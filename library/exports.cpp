@@ -417,8 +417,9 @@ TARNIX_API const char* TARNIX_CALL aShowByLong(int32_t handle, int32_t rows, int
 
 TARNIX_API int32_t TARNIX_CALL DisplayVerInfo(const char* path, char* fileVersion,
                                               char* productVersion) {
-  return Guarded<int32_t>(
-      0, [&] { return matrix::DisplayVerInfo(Text(path), fileVersion, productVersion); });
+  return Guarded<int32_t>(0, [&] {
+    return matrix::DisplayVerInfo(ProcessEngine().state, Text(path), fileVersion, productVersion);
+  });
 }
 
 TARNIX_API const char* TARNIX_CALL aAbout(int32_t mode) {

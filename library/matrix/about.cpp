@@ -111,13 +111,14 @@ std::string FileTime(const std::string& path) {
 
 }  // namespace
 
-int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_version) {
+int32_t DisplayVerInfo(const State& st, std::string_view path, char* file_version,
+                       char* product_version) {
   std::string file;
   std::string product;
   const int result = ReadStamp(std::string(path), file, product);
   if (result == 0) return 0;
   if (result != -1) {
-    ShowMessageBox(std::to_string(result), "");
+    ShowMessageBox(st, std::to_string(result), "");
     return 0;
   }
   CopyOut(file_version, file);
@@ -128,7 +129,7 @@ int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_
 const char* aAbout(State& st, MatrixStore& ms, int32_t mode) {
   const std::string path = LibraryPath();
   char version[24] = "";
-  DisplayVerInfo(path, version, nullptr);
+  DisplayVerInfo(st, path, version, nullptr);
   std::string text = "Library: Tarnix.dll";
   text += "\r\nVersion: ";
   text += version;

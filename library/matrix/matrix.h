@@ -174,7 +174,8 @@ int32_t aPrintEx(State& st, MatrixStore& ms, const double* A, int32_t rows, int3
                  std::string_view sep, char* buffer);
 const char* aShow(State& st, MatrixStore& ms, const double* A, int32_t rows, int32_t cols);
 const char* aShowByLong(State& st, MatrixStore& ms, int32_t handle, int32_t rows, int32_t cols);
-int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_version);
+int32_t DisplayVerInfo(const State& st, std::string_view path, char* file_version,
+                       char* product_version);
 const char* aAbout(State& st, MatrixStore& ms, int32_t mode);
 
 // ---- The same on the process-wide engine -------------------------------------------
@@ -223,6 +224,7 @@ int32_t aPrintEx(const double* A, int32_t rows, int32_t cols, std::string_view d
                  char* buffer);
 const char* aShow(const double* A, int32_t rows, int32_t cols);
 const char* aShowByLong(int32_t handle, int32_t rows, int32_t cols);
+int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_version);
 const char* aAbout(int32_t mode);
 
 }  // namespace tarnix::matrix

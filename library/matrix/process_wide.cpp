@@ -124,6 +124,10 @@ const char* aShowByLong(int32_t handle, int32_t rows, int32_t cols) {
   return aShowByLong(gs, store, handle, rows, cols);
 }
 
+int32_t DisplayVerInfo(std::string_view path, char* file_version, char* product_version) {
+  return DisplayVerInfo(gs, path, file_version, product_version);
+}
+
 const char* aAbout(int32_t mode) { return aAbout(gs, store, mode); }
 
 }  // namespace tarnix::matrix
