@@ -21,15 +21,13 @@ void Poller::Change(int op, int fd, bool write) {
 
 void Poller::Keep(int fd) { Change(EPOLL_CTL_ADD, fd, false); }
 
-bool Poller::WatchWritable(int fd, bool wanted) {
-  if (wanted == writable_watched_) return true;
+void Poller::WatchWritable(int fd, bool wanted) {
+  if (wanted == writable_watched_) return;
   epoll_event event{};
   event.events = EPOLLOUT;
   event.data.fd = fd;
   const int r = ::epoll_ctl(epoll_fd_, wanted ? EPOLL_CTL_ADD : EPOLL_CTL_DEL, fd, &event);
-  if (r != 0 && wanted) return false;
-  writable_watched_ = wanted;
-  return true;
+  if (r == 0 || !wanted) writable_watched_ = wanted;
 }
 
 void Poller::Set(const trx::Server::Watch& w) {

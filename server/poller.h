@@ -28,9 +28,9 @@ class Poller {
   // Applies what changed (owner -1: the descriptor is gone).
   void Apply(const std::vector<trx::Server::Watch>& changes);
   void Keep(int fd);
-  // Watches fd for room to write while wanted; false when fd can not be
-  // watched (a regular file or /dev/null, which never fill up).
-  bool WatchWritable(int fd, bool wanted);
+  // Watches fd for room to write while wanted. A regular file or /dev/null
+  // can not be watched, but never fills up either.
+  void WatchWritable(int fd, bool wanted);
   // Waits up to timeout_ms (-1: no limit) for events.
   std::span<const epoll_event> Wait(int timeout_ms);
 

@@ -144,32 +144,21 @@ void AppendEscaped(std::string& line, std::string_view text) {
   line.append(text.data() + start, text.size() - start);
 }
 
-void AppendLine(std::string& out, std::string_view text, std::string_view label) {
-  out += kPrefix;
-  AppendEscaped(out, text);
-  if (!label.empty()) {
-    out += " - (";
-    AppendEscaped(out, label);
-    out += ")";
-  }
-}
-
-bool& DefaultSink() {
-  static bool is_default = true;
-  return is_default;
-}
-
 }  // namespace
 
 std::string LogLine(std::string_view text, std::string_view label) {
-  std::string line;
+  std::string line(kPrefix);
   line.reserve(kPrefix.size() + text.size() + label.size() + 8);
-  AppendLine(line, text, label);
+  AppendEscaped(line, text);
+  if (!label.empty()) {
+    line += " - (";
+    AppendEscaped(line, label);
+    line += ")";
+  }
   return line;
 }
 
 void SetLogSink(std::function<void(const std::string& line)> sink) {
-  DefaultSink() = !sink;
   Sink() = sink ? std::move(sink) : LogToStdout;
 }
 
@@ -181,23 +170,7 @@ void LogMsg(std::string_view text, std::string_view label, LogKind kind) {
       (level == LogLevel::Quiet && kind != LogKind::Always)) {
     return;
   }
-  if (!DefaultSink()) {
-    Sink()(LogLine(text, label));
-    return;
-  }
-  // Standard output: the line is written straight into what waits for it.
-  Output& o = Stdout();
-  const std::size_t most = kPrefix.size() + 4 * (text.size() + label.size()) + 8;
-  if (o.broken) return;
-  if (o.pending.size() + most > kMaxPending) WritePending(o);
-  if (o.pending.size() + most > kMaxPending) {
-    ++o.dropped;
-    return;
-  }
-  if (o.pending.empty()) o.since = std::chrono::steady_clock::now();
-  AppendLine(o.pending, text, label);
-  o.pending += '\n';
-  if (kFlushEveryLine) WritePending(o);
+  Sink()(LogLine(text, label));
 }
 
 void FlushLog() {

@@ -329,24 +329,24 @@ void Server::StartFile(Peer& peer, std::size_t size) {
     return;
   }
   peer.phase = Peer::Phase::File;
-  peer.file_size = size;
   peer.file_left = size;
+  peer.file_failed = false;
 }
 
 void Server::TakeFileBytes(Peer& peer) {
   std::string& inbox = peer.conn.inbox;
   const std::size_t n = std::min(inbox.size(), peer.file_left);
   if (n > 0) {
-    if (std::fwrite(inbox.data(), 1, n, peer.file) != n) peer.file_left = peer.file_size + 1;
+    if (std::fwrite(inbox.data(), 1, n, peer.file) != n) peer.file_failed = true;
     inbox.erase(0, n);
-    peer.file_left -= std::min(n, peer.file_left);
+    peer.file_left -= n;
     peer.waiting = false;  // bytes came: the file's wait starts again
   }
   if (peer.file_left == 0) FinishFile(peer);
 }
 
 void Server::FinishFile(Peer& peer) {
-  const bool written = std::fclose(peer.file) == 0;
+  const bool written = std::fclose(peer.file) == 0 && !peer.file_failed;
   peer.file = nullptr;
   peer.phase = Peer::Phase::Command;
   const std::string part = options_.file_name + ".part";

@@ -162,8 +162,6 @@ Peer* Server::Find(int fd) {
   return nullptr;
 }
 
-const Peer* Server::Find(int fd) const { return const_cast<Server*>(this)->Find(fd); }
-
 int Server::EventsLoopSvr(int fd, bool readable, bool writable) {
   if (!ServerActive()) return 0;
   Touch(fd);
@@ -266,16 +264,10 @@ int Server::NextTimeoutMs() const {
 
 int Server::ExpireStalled() {
   const Clock::time_point now = Clock::now();
-  const std::string wait = std::to_string(options_.wait_ms) + " ms";
-  int next = -1;
   for (auto it = peers_.begin(); it != peers_.end();) {
     Peer& p = *it++;
-    if (!p.waiting) continue;
-    if (p.deadline > now) {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(p.deadline - now).count();
-      next = next < 0 ? static_cast<int>(left) : std::min(next, static_cast<int>(left));
-      continue;
-    }
+    if (!p.waiting || p.deadline > now) continue;
+    const std::string wait = std::to_string(options_.wait_ms) + " ms";
     switch (p.phase) {
       case Peer::Phase::Command:
         if (p.out_at < p.out.size()) {
@@ -294,8 +286,7 @@ int Server::ExpireStalled() {
       case Peer::Phase::File: Drop(p, "its file stopped arriving for " + wait); break;
     }
   }
-  FlushLog();
-  return next;
+  return NextTimeoutMs();
 }
 
 void Server::TerminateProgram(std::string_view reason) {

@@ -115,8 +115,8 @@ struct Peer {
   std::chrono::steady_clock::time_point deadline{};
   bool waiting = false;
   std::FILE* file = nullptr;
-  std::size_t file_size = 0;
   std::size_t file_left = 0;
+  bool file_failed = false;  // a write failed: the file is not kept
 };
 
 class Server {
@@ -180,7 +180,6 @@ class Server {
   void Drop(Peer& peer, std::string_view why);
   void CloseAll();
   Peer* Find(int fd);
-  const Peer* Find(int fd) const;
   void Touch(int fd);
   // The library's progress handler during a call.
   static int32_t OnProgress(void* self);
