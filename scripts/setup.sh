@@ -14,6 +14,9 @@ packages=(
   libcurl4-openssl-dev    # the server's public-address lookup
   qt6-base-dev            # the windows of both programs, Qt Test
   fontconfig fonts-dejavu-core fonts-liberation  # "Courier New" and "Verdana" substitutes
+  haproxy                 # the several-servers recipe and its test
+  systemd                 # systemd-analyze verify for the service units
+  dpkg-dev                # cpack -G DEB (dpkg-shlibdeps) and the package test
 )
 
 missing=()
