@@ -27,6 +27,7 @@ constexpr const char* kUsage =
     "                  [--wan-host HOST] [--accept-files] [--allow CIDR[,CIDR...]|any]\n"
     "                  [--protect] [--max-call-ms N] [--max-call-mb N] [--max-entries N]\n"
     "                  [--max-clients N] [--wait-ms N] [--log calls|errors|quiet]\n"
+    "                  [--sessions shared|isolated]\n"
     "\n"
     "Loads libTarnix.so and executes the library calls that clients (Corvane)\n"
     "send over TCP. With a display it shows its Client/Server window, whose\n"
@@ -47,6 +48,13 @@ constexpr const char* kUsage =
     "                    TEST_Network.ftp3 here, at most 64 MiB)\n"
     "\n"
     "Sharing the server safely:\n"
+    "  --sessions MODE   shared (the default): every client works on the one\n"
+    "                    library state of the server (variables, functions,\n"
+    "                    matrices, element order, last error); isolated: every\n"
+    "                    connection is served by a process of its own, with a\n"
+    "                    state of its own, on a core of its own. In isolated\n"
+    "                    mode ServerEnd ends only the caller's session, unless\n"
+    "                    the caller is on this machine and --protect is off\n"
     "  --allow LIST      the client networks, e.g. 10.1.0.0/16,192.168.5.7; by\n"
     "                    default loopback and the private LAN ranges (10/8,\n"
     "                    172.16/12, 192.168/16, 169.254/16); \"any\" accepts all\n"
@@ -65,8 +73,8 @@ constexpr const char* kUsage =
     "                    wrong, start and end) or quiet (start and end)\n"
     "  --version         print the version and exit\n"
     "\n"
-    "SIGINT or SIGTERM ends the server as its End button does; so does the\n"
-    "command ServerEnd from a client.\n";
+    "SIGINT or SIGTERM ends the server as its End button does (and every\n"
+    "session with it); so does the command ServerEnd from a client.\n";
 
 struct Options {
   trx::ServerOptions server;
@@ -130,6 +138,17 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::string error;
       if (!trx::ParseNetworks(argv[++i], options.server.allow, options.server.allow_any, error)) {
         std::fprintf(stderr, "trx_Server: --allow: %s\n", error.c_str());
+        return 2;
+      }
+    } else if (arg == "--sessions" && has_value) {
+      const std::string mode = argv[++i];
+      if (mode == "shared") {
+        options.server.sessions = trx::Sessions::Shared;
+      } else if (mode == "isolated") {
+        options.server.sessions = trx::Sessions::Isolated;
+      } else {
+        std::fprintf(stderr, "trx_Server: --sessions takes shared or isolated, not '%s'\n",
+                     mode.c_str());
         return 2;
       }
     } else if (arg == "--protect") {

@@ -124,6 +124,12 @@ LogLevel& Level() {
   return level;
 }
 
+// "[Client 3] " in the process that serves client 3 alone; empty otherwise.
+std::string& SessionTag() {
+  static std::string tag;
+  return tag;
+}
+
 bool Escaped(char c) {
   const auto u = static_cast<unsigned char>(c);
   return u < 0x20 || u == 0x7F;
@@ -148,7 +154,8 @@ void AppendEscaped(std::string& line, std::string_view text) {
 
 std::string LogLine(std::string_view text, std::string_view label) {
   std::string line(kPrefix);
-  line.reserve(kPrefix.size() + text.size() + label.size() + 8);
+  line.reserve(kPrefix.size() + SessionTag().size() + text.size() + label.size() + 8);
+  line += SessionTag();
   AppendEscaped(line, text);
   if (!label.empty()) {
     line += " - (";
@@ -163,6 +170,34 @@ void SetLogSink(std::function<void(const std::string& line)> sink) {
 }
 
 void SetLogLevel(LogLevel level) { Level() = level; }
+
+void LogForward(std::string_view line) {
+  std::string escaped;
+  escaped.reserve(line.size());
+  AppendEscaped(escaped, line);
+  Sink()(escaped);
+}
+
+void StartSessionLog(int client) {
+  Stdout() = Output{};  // the lines the parent had waiting are the parent's to write
+  Sink() = LogToStdout;
+  Box() = [](const std::string& text, const std::string& title) {
+    LogMsg(title + ": " + text, "MsgBox", LogKind::Error);
+  };
+  SessionTag() = "[Client " + std::to_string(client) + "] ";
+}
+
+void FlushLogWithin(int timeout_ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  FlushLog();
+  while (!Stdout().pending.empty() && !Stdout().broken && std::chrono::steady_clock::now() < end) {
+    pollfd p{STDOUT_FILENO, POLLOUT, 0};
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    ::poll(&p, 1, static_cast<int>(std::max<long>(left.count(), 0)));
+    FlushLog();
+  }
+}
 
 void LogMsg(std::string_view text, std::string_view label, LogKind kind) {
   const LogLevel level = Level();

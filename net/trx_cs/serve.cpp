@@ -198,6 +198,10 @@ void Server::Call(Peer& peer, std::string_view frame) {
       return;
     case Dispatcher::Outcome::ServerEnd:
       Flush(peer);  // the ACK goes before the connections close
+      if (session_) {
+        EndSessionByCommand(peer);
+        return;
+      }
       TerminateProgram("ServerEnd");
       end_requested_ = true;
       return;

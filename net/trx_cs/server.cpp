@@ -96,12 +96,18 @@ int Server::InitServer() {
   LogMsg(options_.allow_any ? std::string("Clients from every address are accepted (--allow any)")
                             : std::string("Clients are accepted from the allowed networks only"),
          "InitServer", LogKind::Always);
+  LogMsg(options_.sessions == Sessions::Isolated
+             ? std::string("Every connection is served by a process of its own (--sessions "
+                           "isolated)")
+             : std::string("Every client shares one library state (--sessions shared)"),
+         "InitServer", LogKind::Always);
   LogMsg("Listening ...", "InitServer", LogKind::Always);
   FlushLog();
   return 1;
 }
 
 void Server::CloseAll() {
+  EndAllSessions();
   for (Peer& p : peers_) {
     if (p.file != nullptr) std::fclose(p.file);
     ::close(p.conn.fd);
@@ -138,9 +144,13 @@ bool Server::TakeChanges(std::vector<Watch>& changes) {
   }
   for (const int fd : touched_) {
     if (fd == listen_fd_) continue;
-    const Peer* p = Find(fd);
-    changes.push_back(p != nullptr ? Watch{fd, OutputPending(*p), p->conn.number}
-                                   : Watch{fd, false, -1});
+    if (const Peer* p = Find(fd); p != nullptr) {
+      changes.push_back(Watch{fd, OutputPending(*p), p->conn.number});
+    } else if (const Session* s = FindSession(fd); s != nullptr) {
+      changes.push_back(Watch{fd, false, s->number});
+    } else {
+      changes.push_back(Watch{fd, false, -1});
+    }
   }
   touched_.clear();
   return true;
@@ -149,9 +159,10 @@ bool Server::TakeChanges(std::vector<Watch>& changes) {
 std::vector<Server::Watch> Server::Watched() const {
   std::vector<Watch> watched;
   if (!ServerActive()) return watched;
-  watched.reserve(peers_.size() + 1);
+  watched.reserve(peers_.size() + sessions_.size() + 1);
   watched.push_back({listen_fd_, false, 0});
   for (const Peer& p : peers_) watched.push_back({p.conn.fd, OutputPending(p), p.conn.number});
+  for (const Session& s : sessions_) watched.push_back({s.log_fd, false, s.number});
   return watched;
 }
 
@@ -173,6 +184,8 @@ int Server::EventsLoopSvr(int fd, bool readable, bool writable) {
     } else if (writable) {
       Advance(*peer);  // writes what waits, then serves what waited for it
     }
+  } else if (Session* session = FindSession(fd); session != nullptr) {
+    ReadSessionLog(*session);
   }
   return 0;
 }
@@ -211,8 +224,10 @@ bool Server::Admit(int fd, const sockaddr_storage& peer) {
            "EventsLoopSvr", LogKind::Error);
     return false;
   }
-  if (options_.max_clients > 0 && peers_.size() >= static_cast<std::size_t>(options_.max_clients)) {
-    LogMsg("Refused a client from " + address + ": " + std::to_string(peers_.size()) +
+  const bool isolated = options_.sessions == Sessions::Isolated;
+  const std::size_t connected = isolated ? sessions_.size() : peers_.size();
+  if (options_.max_clients > 0 && connected >= static_cast<std::size_t>(options_.max_clients)) {
+    LogMsg("Refused a client from " + address + ": " + std::to_string(connected) +
                " clients are connected (--max-clients)",
            "EventsLoopSvr", LogKind::Error);
     return false;
@@ -225,11 +240,11 @@ bool Server::Admit(int fd, const sockaddr_storage& peer) {
   p.conn.number = next_client_++;
   p.address = address;
   p.loopback = IsLoopback(peer);
+  LogMsg("A new client has connected. Client " + std::to_string(p.conn.number), "EventsLoopSvr");
+  LogMsg("Client IP: " + address, "EventsLoopSvr");
+  if (isolated) return StartSession(std::move(p));
   peers_.push_back(std::move(p));
   Touch(fd);
-  LogMsg("A new client has connected. Client " + std::to_string(peers_.back().conn.number),
-         "EventsLoopSvr");
-  LogMsg("Client IP: " + address, "EventsLoopSvr");
   return true;
 }
 

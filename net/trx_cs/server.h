@@ -8,6 +8,7 @@
 #endif
 
 #include <sys/socket.h>
+#include <sys/types.h>
 
 #include <array>
 #include <chrono>
@@ -42,7 +43,13 @@ bool IsLoopback(const sockaddr_storage& peer);
 
 // ---- Options ----------------------------------------------------------------------
 
+// shared: every client works on the one library state of the server.
+// isolated: every connection is served by a process of its own, forked
+// after accept, with a library state of its own on a core of its own.
+enum class Sessions { Shared, Isolated };
+
 struct ServerOptions {
+  Sessions sessions = Sessions::Shared;
   int port = 6832;            // 0 picks a free port
   std::string bind;           // the local address to listen on; "" for all
   bool wan_lookup = true;     // ask an IP-echo page for the public address
@@ -119,6 +126,19 @@ struct Peer {
   bool file_failed = false;  // a write failed: the file is not kept
 };
 
+// A connection served by a process of its own (--sessions isolated): the
+// listening process keeps its number and the pipe its log lines come by.
+struct Session {
+  pid_t pid = -1;
+  int number = 0;
+  int log_fd = -1;
+  std::string partial;  // the start of a line still coming
+};
+
+// A session process ends with this status when a ServerEnd it took ends the
+// whole server.
+inline constexpr int kSessionEndsServer = 3;
+
 class Server {
  public:
   Server(const TarnixApi& api, ServerOptions options);
@@ -154,7 +174,9 @@ class Server {
   int ExpireStalled();
   void TerminateProgram(std::string_view reason);
 
-  bool ServerActive() const { return listen_fd_ >= 0; }
+  bool ServerActive() const { return listen_fd_ >= 0 || session_; }
+  // The sessions of an isolated server that are running.
+  std::size_t SessionCount() const { return sessions_.size(); }
   bool EndRequested() const { return end_requested_; }
   void RequestEnd() { end_requested_ = true; }
   int Port() const { return port_; }
@@ -179,6 +201,18 @@ class Server {
   bool OutputPending(const Peer& peer) const;
   void Drop(Peer& peer, std::string_view why);
   void CloseAll();
+
+  // --sessions isolated (sessions.cpp): the listening process forks one
+  // process per connection and collects their log lines and ends.
+  bool StartSession(Peer peer);
+  [[noreturn]] void RunSession(Peer peer, int log_fd, pid_t parent);
+  int ServeSession(Peer peer);
+  void EndSessionByCommand(const Peer& peer);
+  Session* FindSession(int fd);
+  void ReadSessionLog(Session& session);
+  void ForwardSessionLines(Session& session, bool all);
+  void ReapSession(Session& session);
+  void EndAllSessions();
   Peer* Find(int fd);
   void Touch(int fd);
   // The library's progress handler during a call.
@@ -191,6 +225,9 @@ class Server {
   int spare_fd_ = -1;  // given up to accept and refuse when descriptors run out
   int port_ = 0;
   std::list<Peer> peers_;
+  std::list<Session> sessions_;
+  bool session_ = false;     // this process serves one client of an isolated server
+  bool end_server_ = false;  // in a session: its ServerEnd ends the whole server
   int next_client_ = 1;
   bool end_requested_ = false;
   std::vector<int> touched_;  // descriptors served or dropped since TakeChanges

@@ -79,6 +79,16 @@ void FlushLog();
 int FlushLogIfDue();
 int LogDueMs();
 bool LogBlocked();
+// Waits up to timeout_ms for standard output to take every waiting line: a
+// process about to exit.
+void FlushLogWithin(int timeout_ms);
+// A line another process of this program logged, passed to the sink as it
+// is (its control bytes escaped again: it comes through a pipe).
+void LogForward(std::string_view line);
+// A process that serves one client: its lines start with "[Client N] " and
+// go to its standard output (a pipe to the parent), none of the parent's
+// waiting lines or window go with them, and message boxes become lines.
+void StartSessionLog(int client);
 // The default sink: standard output through that buffer (a window's sink
 // passes its lines on to it).
 void LogToStdout(const std::string& line);

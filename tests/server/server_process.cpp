@@ -1,6 +1,7 @@
 #include "server_process.h"
 
 #include <arpa/inet.h>
+#include <ifaddrs.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -207,6 +208,40 @@ std::string Command(const std::string& body) {
   char header[16];
   std::snprintf(header, sizeof header, "TLN;%08zu;", body.size() + 13);
   return header + body;
+}
+
+std::string Reply(const std::string& body) { return Command(body) + ";"; }
+
+std::string Field(const std::string& text, int i) {
+  std::size_t start = 0;
+  for (int k = 1; k < i; ++k) {
+    start = text.find(';', start);
+    if (start == std::string::npos) return {};
+    ++start;
+  }
+  return text.substr(start, text.find(';', start) - start);
+}
+
+std::string Ret(const std::string& result) { return Field(result, 6); }
+
+std::vector<double> Doubles(const std::string& bytes) {
+  std::vector<double> values(bytes.size() / 8);
+  std::memcpy(values.data(), bytes.data(), values.size() * 8);
+  return values;
+}
+
+std::string LanAddress() {
+  ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) != 0) return "";
+  std::string found;
+  for (ifaddrs* a = list; a != nullptr && found.empty(); a = a->ifa_next) {
+    if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET) continue;
+    char text[INET_ADDRSTRLEN] = "";
+    ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
+    if (std::string(text).rfind("127.", 0) != 0) found = text;
+  }
+  ::freeifaddrs(list);
+  return found;
 }
 
 }  // namespace server_test

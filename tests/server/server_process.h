@@ -73,5 +73,15 @@ class RawClient {
 
 // "TLN;" + length + ";" + body, as a client frames a command.
 std::string Command(const std::string& body);
+// A result frame as the server writes it: one ";" after the framed body.
+std::string Reply(const std::string& body);
+// The i-th ";"-separated field (from 1); the ret field of a result frame
+// ("TLN;n;FUN;name;ret;r;...") is the sixth.
+std::string Field(const std::string& text, int i);
+std::string Ret(const std::string& result);
+// Block bytes as the doubles they carry.
+std::vector<double> Doubles(const std::string& bytes);
+// An IPv4 address of this machine that is not loopback; "" when it has none.
+std::string LanAddress();
 
 }  // namespace server_test

@@ -17,26 +17,6 @@
 namespace server_test {
 namespace {
 
-std::vector<double> Doubles(const std::string& bytes) {
-  std::vector<double> values(bytes.size() / 8);
-  std::memcpy(values.data(), bytes.data(), values.size() * 8);
-  return values;
-}
-
-// A result frame as the server writes it: one ";" after the framed body.
-std::string Reply(const std::string& body) { return Command(body) + ";"; }
-
-// The i-th ";"-separated field (from 1).
-std::string Field(const std::string& text, int i) {
-  std::size_t start = 0;
-  for (int k = 1; k < i; ++k) {
-    start = text.find(';', start);
-    if (start == std::string::npos) return {};
-    ++start;
-  }
-  return text.substr(start, text.find(';', start) - start);
-}
-
 class Server : public ::testing::Test {
  protected:
   ServerProcess server;

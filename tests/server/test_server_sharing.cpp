@@ -25,8 +25,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-std::string Reply(const std::string& body) { return Command(body) + ";"; }
-
 const std::string kSixTimesSeven = Command("FUN;e_eval;str;6*7;dbl;00000000;lng;0;");
 const std::string kFortyTwo = Reply("FUN;e_eval;ret;0;dbl;42.0000000000;");
 
@@ -59,14 +57,6 @@ void ExpectPromptAndRight(const Probe& probe) {
   EXPECT_LT(probe.slowest, milliseconds(1000));
 }
 
-// The ret field of a result frame ("TLN;n;FUN;name;ret;r;...").
-std::string Ret(const std::string& result) {
-  std::size_t at = 0;
-  for (int i = 0; i < 5 && at != std::string::npos; ++i) at = result.find(';', at + 1);
-  if (at == std::string::npos) return "";
-  return result.substr(at + 1, result.find(';', at + 1) - at - 1);
-}
-
 long ResidentKiB(int pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   std::string line;
@@ -86,21 +76,6 @@ double CpuSeconds(int pid) {
     if (i == 14 || i == 15) ticks += std::stol(field);  // utime, stime
   }
   return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
-// An IPv4 address of this machine that is not loopback, "" when none.
-std::string LanAddress() {
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0) return "";
-  std::string found;
-  for (ifaddrs* a = list; a != nullptr && found.empty(); a = a->ifa_next) {
-    if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET) continue;
-    char text[INET_ADDRSTRLEN] = "";
-    ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
-    if (std::string(text).rfind("127.", 0) != 0) found = text;
-  }
-  ::freeifaddrs(list);
-  return found;
 }
 
 // ---- Nobody waits for anybody ---------------------------------------------------------
