@@ -29,19 +29,7 @@ using bench::Server;
 
 const std::string kCall = "TLN;00000051;FUN;e_eval;str;2+3;dbl;00000000;lng;1;";
 
-// The client's side of one call; the two closing ACKs leave in one write.
-bool OneCall(int fd) {
-  if (::send(fd, kCall.data(), kCall.size(), 0) != static_cast<ssize_t>(kCall.size())) return false;
-  char ack = 0;
-  if (!ReadExactly(fd, &ack, 1) || ack != 6) return false;
-  char header[13];
-  if (!ReadExactly(fd, header, 13)) return false;
-  const int rest = std::atoi(std::string(header + 4, 8).c_str()) - 12;
-  char body[3000];
-  if (rest <= 0 || rest > 3000 || !ReadExactly(fd, body, static_cast<std::size_t>(rest)))
-    return false;
-  return ::send(fd, "\x06\x06", 2, 0) == 2;
-}
+bool OneCall(int fd) { return bench::CallOnce(fd, kCall); }
 
 void RemoteEEval(benchmark::State& state) {
   const int fd = Connect(Server().port);

@@ -54,16 +54,37 @@ int FreePort() {
 
 // trx_Server on a free port, logging every step (the default) to /dev/null,
 // as to a file: nobody has to be woken to read it.
-ServerChild::ServerChild() {
+bool CallOnce(int fd, const std::string& frame, std::string* result) {
+  if (::send(fd, frame.data(), frame.size(), 0) != static_cast<ssize_t>(frame.size())) {
+    return false;
+  }
+  char ack = 0;
+  if (!ReadExactly(fd, &ack, 1) || ack != 6) return false;
+  char header[13];
+  if (!ReadExactly(fd, header, 13)) return false;
+  const int rest = std::atoi(std::string(header + 4, 8).c_str()) - 12;
+  char body[3000];
+  if (rest <= 0 || rest > 3000 || !ReadExactly(fd, body, static_cast<std::size_t>(rest))) {
+    return false;
+  }
+  if (result != nullptr) *result = std::string(header, 13) + std::string(body, rest);
+  return ::send(fd, "\x06\x06", 2, 0) == 2;
+}
+
+ServerChild::ServerChild(const std::vector<std::string>& extra) {
   port = FreePort();
-  const std::string port_text = std::to_string(port);
+  std::vector<std::string> args{TRX_SERVER_FILE,      "--headless", "--port",
+                                std::to_string(port), "--wan-host", ""};
+  args.insert(args.end(), extra.begin(), extra.end());
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
   pid = ::fork();
   if (pid == 0) {
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, STDOUT_FILENO);
     ::close(null);
-    ::execl(TRX_SERVER_FILE, TRX_SERVER_FILE, "--headless", "--port", port_text.c_str(),
-            "--wan-host", "", static_cast<char*>(nullptr));
+    ::execv(TRX_SERVER_FILE, argv.data());
     ::_exit(127);
   }
   // Up when it takes a connection.

@@ -7,17 +7,24 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace bench {
 
 int Connect(int port);
 bool ReadExactly(int fd, char* buffer, std::size_t n);
+// The client's side of one call without blocks: the command frame, the
+// ACK, the result (kept in result when given), the two closing ACKs in one
+// write.
+bool CallOnce(int fd, const std::string& frame, std::string* result = nullptr);
 
-// trx_Server on a free port, logging to /dev/null; stopped at exit.
+// trx_Server on a free port with the extra options given, logging to
+// /dev/null; stopped at exit.
 struct ServerChild {
   int pid = -1;
   int port = 0;
-  ServerChild();
+  explicit ServerChild(const std::vector<std::string>& extra = {});
   ~ServerChild();
 };
 ServerChild& Server();
