@@ -109,6 +109,9 @@ TEST(Sessions, TwoClientsOfAnIsolatedServerNeverSeeEachOthersState) {
                  (c.headless ? " headless" : " window"));
     ServerProcess server(c.args, true, c.headless);
     ExpectLeaks(server, c.isolated);
+    // Both forms log what the sessions did, each line naming its client.
+    EXPECT_EQ(server.WaitForLog("Server: [Client 2] Received CMD: ", c.isolated ? 5000 : 0),
+              c.isolated);
   }
 }
 
