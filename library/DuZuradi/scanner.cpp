@@ -267,6 +267,16 @@ int32_t e_nxt(State& st, Scanner& sc) {
         points += s[pos] == '.';
         digits |= s[pos] != '.';
       }
+      // An exponent belongs to the number only when digits follow it: "1e-3"
+      // and "6.022E23" are numbers, "2e" stays 2 followed by the name e.
+      if (points <= 1 && digits && pos < size && (s[pos] == 'e' || s[pos] == 'E')) {
+        std::size_t at = pos + 1;
+        if (at < size && (s[at] == '+' || s[at] == '-')) ++at;
+        if (at < size && IsDigit(s[at])) {
+          while (at < size && IsDigit(s[at])) ++at;
+          pos = at;
+        }
+      }
       sc.e_spelling = s.substr(start, pos - start);
       // "1.2.3" or a lone "." is no number: read as 1.2 or 0 it would give
       // a plausible wrong result, so it becomes a token no operand starts with.

@@ -51,7 +51,12 @@ INSTANTIATE_TEST_SUITE_P(
         EvalCase{"not 1=2", -1, -1}, EvalCase{"not 0 and 0", 0, -1}, EvalCase{"not 0 + 1", -2, -1},
         EvalCase{"1,5+1", 2.5, -1}, EvalCase{"&FF", 255, -1}, EvalCase{"&FFFFFFFF+1", 0, -1},
         EvalCase{" ( 1 + 2 ) * 3 ", 9, -1}, EvalCase{"pi", 3.1415926536, -1}, EvalCase{"5.", 5, -1},
-        EvalCase{".5", 0.5, -1}, EvalCase{"-2147483648 mod -1", 0, -1}));
+        EvalCase{".5", 0.5, -1}, EvalCase{"-2147483648 mod -1", 0, -1},
+        // Exponent notation; the hexadecimal text and e the constant stay what they were.
+        EvalCase{"1e-3", 0.001, -1}, EvalCase{"6.022E23", 6.022e23, -1},
+        EvalCase{"2.5e+4*2", 50000, -1}, EvalCase{"-1.5e-7", -1.5e-7, -1},
+        EvalCase{"2^1e1", 1024, -1}, EvalCase{"&1E3", 483, -1},
+        EvalCase{"2*e-3", 2 * 2.7182818285 - 3, -1}, EvalCase{"1e-400", 0, -1}));
 
 INSTANTIATE_TEST_SUITE_P(
     ErrorCodes, Expressions,
@@ -67,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         EvalCase{"1.2.3", 0, -4}, EvalCase{"1,234.5", 0, -4}, EvalCase{".", 0, -4},
         EvalCase{"2*..5", 0, -4}, EvalCase{"[mA]", 0, -17}, EvalCase{"[mA]T*2", 0, -17},
         EvalCase{"det(5)", 0, -17}, EvalCase{"trace(1)", 0, -17}, EvalCase{"syst(1;2)", 0, -17},
-        EvalCase{"vcoeff(1;2;3)", 0, -17}));
+        EvalCase{"vcoeff(1;2;3)", 0, -17}, EvalCase{"1e400", 0, -9}, EvalCase{"2e", 0, -3},
+        EvalCase{"1E3E3", 0, -3}, EvalCase{"3e2.5", 0, -3}));
 
 TEST_F(Engine, WordOperatorsNeedDefinedOperands) {
   SetVarFunct("a", "1", 0);
