@@ -121,7 +121,7 @@ for i in 0 1 2; do
   cluster_forget "${clients[$i]}"
   printf '  client %-10s exit status %s, %s, %s result blocks\n' "${cluster_sources[$i]}" \
     "$status" "$(tr '\n' ' ' <"$dir/client$i/err.txt" | sed 's/ *$//')" \
-    "$(grep -c '=> ' "$dir/client$i/out.txt" || true)"
+    "$(grep -c '^Ln ' "$dir/client$i/out.txt" || true)"
   [ "$status" -eq 0 ] || failed=1
 done
 

@@ -87,7 +87,9 @@ cluster_port_taken() {
 # Sets cluster_port and cluster_server_pid.
 cluster_start_server() {
   local program=$1 log=$2 pid
-  "$program" --headless --port 0 --bind 127.0.0.1 --wan-host "" >"$log" 2>&1 &
+  # There before the server opens it: the wait below reads it at once.
+  : >"$log"
+  "$program" --headless --port 0 --bind 127.0.0.1 --wan-host "" >>"$log" 2>&1 &
   pid=$!
   cluster_pids+=("$pid")
   cluster_port=""
@@ -111,6 +113,7 @@ cluster_start_server() {
 cluster_start_haproxy() {
   local config=$1 log=$2 front pid
   shift 2
+  : >"$log"
   for _ in 1 2 3 4 5; do
     front=$((20000 + RANDOM % 12000))
     cluster_port_taken "$front" && continue
