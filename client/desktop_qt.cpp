@@ -30,8 +30,8 @@ int RunDesktop(int argc, char** argv, const DesktopOptions& options) {
   // The Client/Server window first, so that every log line has its place.
   trx::CsWindow::Actions actions;
   trx::CsWindow* cs_window = nullptr;
-  actions.connect = [&cs_window](const std::string& host, int port) {
-    const bool up = trx::InitClient(host, port) != 0;
+  actions.connect = [&cs_window, source = options.source](const std::string& host, int port) {
+    const bool up = trx::InitClient(host, port, source) != 0;
     if (up && cs_window != nullptr) cs_window->SetHostName(trx::LocalHostName());
     return up;
   };

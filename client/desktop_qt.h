@@ -9,6 +9,7 @@ namespace corvane {
 struct DesktopOptions {
   std::string host = "127.0.0.1";
   int port = 6832;
+  std::string source;  // the local address to connect from; "" lets the system choose
   std::string decimals = "4";
   bool log = false;  // the message log copied to standard error
 };

@@ -26,10 +26,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: Corvane [--run SCRIPT] [--host H] [--port N] [--decimals D] [--plot-png DIR] [--log]\n"
+    "usage: Corvane [--run SCRIPT] [--host H] [--port N] [--source ADDR] [--decimals D]\n"
+    "               [--plot-png DIR] [--log]\n"
     "\n"
     "Without --run: the main window and the Client/Server window, whose\n"
-    "Connect / Listen button connects to the server named by --host and --port.\n"
+    "Connect / Listen button connects to the server named by --host and --port\n"
+    "(from --source when given).\n"
     "\n"
     "With --run: runs a script against a trx_Server: one command per line (Expr = 1+2,\n"
     "Var = a; 5, Matr = [A]; 2; 2; 1; 2; 3; 4, Integrate(0; 1; 100; trap; x) = x^2,\n"
@@ -40,6 +42,9 @@ constexpr const char* kUsage =
     "                  standard error\n"
     "  --host H        the server's host, default 127.0.0.1\n"
     "  --port N        the server's port, default 6832\n"
+    "  --source ADDR   connect from this local IPv4 address (any 127.x.y.z is\n"
+    "                  local), so that a proxy balancing by source address\n"
+    "                  tells this client from others; default: the system's choice\n"
     "  --decimals D    decimals of the numbers written, 0 to 10, default 4\n"
     "  --plot-png DIR  with --run: draw each plot into DIR/aPlot_N.png as its\n"
     "                  window would show it\n"
@@ -55,6 +60,7 @@ struct Options {
   std::string script;
   std::string host = "127.0.0.1";
   int port = 6832;
+  std::string source;
   std::string decimals = "4";
   std::string plot_png;
   bool log = false;
@@ -82,8 +88,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
       o.log = true;
       continue;
     }
-    if (arg != "--run" && arg != "--host" && arg != "--port" && arg != "--decimals" &&
-        arg != "--plot-png") {
+    if (arg != "--run" && arg != "--host" && arg != "--port" && arg != "--source" &&
+        arg != "--decimals" && arg != "--plot-png") {
       return 1 + Usage(("unknown option " + arg).c_str());
     }
     if (!has_value) return 1 + Usage(("missing value after " + arg).c_str());
@@ -92,6 +98,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
       o.script = value;
     } else if (arg == "--host") {
       o.host = value;
+    } else if (arg == "--source") {
+      o.source = value;
     } else if (arg == "--port") {
       const std::optional<int32_t> port = aux::DigitsOf(value);
       if (!port || *port < 1 || *port > 65535) return 1 + Usage(("bad port: " + value).c_str());
@@ -120,6 +128,14 @@ std::string CurrentDirectory() {
 int main(int argc, char** argv) {
   Options options;
   if (const int stop = ParseOptions(argc, argv, options); stop != 0) return stop - 1;
+  // Checked before anything starts: later it would read as "no server".
+  if (!options.source.empty()) {
+    if (const std::string problem = trx::SourceAddressProblem(options.source); !problem.empty()) {
+      std::fprintf(stderr, "Corvane: can't connect from %s: %s\n", options.source.c_str(),
+                   problem.c_str());
+      return 2;
+    }
+  }
   if (options.script.empty()) {
     if (!corvane::DisplayAvailable()) {
       std::fprintf(stderr,
@@ -130,6 +146,7 @@ int main(int argc, char** argv) {
     corvane::DesktopOptions desktop;
     desktop.host = options.host;
     desktop.port = options.port;
+    desktop.source = options.source;
     desktop.decimals = options.decimals;
     desktop.log = options.log;
     return corvane::RunDesktop(argc, argv, desktop);
@@ -174,7 +191,7 @@ int main(int argc, char** argv) {
   trx::LogMsg("Library TarnixT.dll loaded succesfully.", "");
   trx::LogMsg("Network initialized !", "");
   corvane::SetProgramDirectory(CurrentDirectory());
-  if (trx::InitClient(options.host, options.port) == 0) {
+  if (trx::InitClient(options.host, options.port, options.source) == 0) {
     std::fprintf(stderr, "Corvane: no server at %s:%d\n", options.host.c_str(), options.port);
     return 2;
   }

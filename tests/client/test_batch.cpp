@@ -152,6 +152,14 @@ TEST_F(Batch, WithoutRunTheWindowsOpenInTheirOrder) {
   EXPECT_LT(network, msgs);
 }
 
+TEST_F(Batch, TheServerSeesTheClientAtItsSourceAddress) {
+  Write("s.txt", "Expr = 6*7\n");
+  const Outcome o = Corvane("--run s.txt --decimals 0 --source 127.0.0.23" + Port());
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("Result => Number = 42\n"), std::string::npos) << o.out;
+  EXPECT_TRUE(server_->WaitForLog("Client IP: 127.0.0.23 - (EventsLoopSvr)"));
+}
+
 struct Refusal {
   const char* what;
   std::string arguments;
@@ -178,6 +186,11 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
       {"bad port", "--run s.txt --port 70000", 2, "bad port: 70000"},
       {"unknown option", "--run s.txt --colour", 2, "unknown option --colour"},
       {"missing value", "--run", 2, "missing value after --run"},
+      {"source no address", "--run s.txt --source 127.0.0" + Port(), 2,
+       "Corvane: can't connect from 127.0.0: not a dotted IPv4 address such as 127.0.0.2\n"},
+      {"source not here", "--run s.txt --source 198.51.100.7" + Port(), 2,
+       "Corvane: can't connect from 198.51.100.7: not an address of this machine\n"},
+      {"source missing", "--run s.txt --source", 2, "missing value after --source"},
       {"a NUL byte", "--run nul.txt" + Port(), 2,
        "Corvane: nul.txt is not a script: it holds the byte 0x00 at offset 17\n"},
       {"an escape byte", "--run esc.txt" + Port(), 2,
@@ -199,6 +212,7 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
   const Outcome help = Corvane("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: Corvane [--run SCRIPT]", 0), 0u);
+  EXPECT_NE(help.out.find("  --source ADDR "), std::string::npos) << help.out;
 }
 
 }  // namespace
