@@ -160,9 +160,10 @@ if [ "$status" -ne 0 ]; then
   cat "$scratch/err.txt" "$scratch/out.txt"
   fail "the extracted Corvane ended with status $status"
 fi
-grep -q '^Ln 13: Expression = sqr(2) \* cos(pi/4): *$' "$scratch/out.txt" &&
-  grep -A1 '^Ln 13: ' "$scratch/out.txt" | grep -q '^ *Result => Number = 1\.0000$' ||
+if ! grep -q '^Ln 13: Expression = sqr(2) \* cos(pi/4): *$' "$scratch/out.txt" ||
+  ! grep -A1 '^Ln 13: ' "$scratch/out.txt" | grep -q '^ *Result => Number = 1\.0000$'; then
   fail "no 'Result => Number = 1.0000' for line 13:"$'\n'"$(head -n 40 "$scratch/out.txt")"
+fi
 grep -q '^No errors$' "$scratch/err.txt" || fail "Corvane's messages: $(cat "$scratch/err.txt")"
 
 kill -TERM "$server"

@@ -48,8 +48,9 @@ template=$(dirname "$unit")/trx-server@.service
 value_of() {
   local values
   values=$(sed -n "s/^$1=//p" "$2")
-  [ -n "$values" ] && [ "$(printf '%s\n' "$values" | wc -l)" -eq 1 ] ||
+  if [ -z "$values" ] || [ "$(printf '%s\n' "$values" | wc -l)" -ne 1 ]; then
     fail "$2 must set $1 once, has: ${values:-nothing}"
+  fi
   printf '%s\n' "$values"
 }
 
