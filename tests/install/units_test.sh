@@ -99,9 +99,6 @@ opts_line=$(grep '^TRX_SERVER_OPTS=' "$defaults" | tail -n 1) || fail "$defaults
 TRX_SERVER_OPTS=${opts_line#TRX_SERVER_OPTS=}
 TRX_SERVER_OPTS=${TRX_SERVER_OPTS#\"}
 TRX_SERVER_OPTS=${TRX_SERVER_OPTS%\"}
-case " $TRX_SERVER_OPTS " in
-  *" --sessions "*) fail "the effective options hold --sessions, which not every server has" ;;
-esac
 
 # Starts the command line of UNIT's ExecStart in a working directory of its
 # own, %i being INSTANCE and EXTRA options added at the end, and waits until
