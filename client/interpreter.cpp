@@ -70,6 +70,7 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
   zero_mask_ = "0." + std::string(static_cast<std::size_t>(decimals_), '0');
   output_.clear();
   errors_ = 0;
+  first_placed_line_ = 0;
   poly_variable_.clear();
 
   // Editors that save UTF-8 may put a byte-order mark first; it belongs to
@@ -155,6 +156,7 @@ void Interpreter::Dispatch(const Line& line, const std::vector<std::string>& lin
     return;
   }
   Script script{lines, index};
+  line_number_ = line.number;
   command->run(*this, line, script);
 }
 
@@ -219,18 +221,23 @@ std::string Interpreter::FileArgument(const std::string& arg, bool) {
   return FileText(file_in_, "fileinp");
 }
 
-bool Interpreter::Failed(std::string& text, bool one_blank) {
+bool Interpreter::Failed(std::string& text, bool one_blank, bool at_place) {
   const int32_t code = trx_cli::GetE_Error();
   if (code == -1) return false;
-  text = LibraryError(code, one_blank);
+  text = LibraryError(code, one_blank, at_place);
   return true;
 }
 
-std::string Interpreter::LibraryError(int32_t code, bool one_blank) {
+std::string Interpreter::LibraryError(int32_t code, bool one_blank, bool at_place) {
   ++errors_;
   const std::string description = trx_cli::GetE_ErrDescr(code);
-  return std::string(one_blank ? "===> ERROR n. = " : "===>  ERROR n. = ") + std::to_string(code) +
-         ": " + description;
+  std::string text = std::string(one_blank ? "===> ERROR n. = " : "===>  ERROR n. = ") +
+                     std::to_string(code) + ": " + description;
+  if (!at_place) return text;
+  const std::string place = trx_cli::GetE_ErrPlace(nullptr);
+  if (place.empty()) return text;
+  if (first_placed_line_ == 0) first_placed_line_ = line_number_;
+  return text + kCrLf + "       " + place;
 }
 
 std::string Interpreter::ClientError(const std::string& detail) {
@@ -259,7 +266,11 @@ bool Interpreter::FieldNumber(const std::string& name, const std::string& field,
   } else {
     int32_t type = 0;
     if (!Evaluate(field, value, type, error)) {
-      if (type == kLibraryError) error += " in " + name + " = " + field;
+      // The field is named on the error's own line, before the place in it.
+      if (type == kLibraryError) {
+        const std::size_t line_end = std::min(error.find(kCrLf), error.size());
+        error.insert(line_end, " in " + name + " = " + field);
+      }
       return false;
     }
     if (type == 1) {
@@ -278,7 +289,7 @@ bool Interpreter::Evaluate(const std::string& expr, double& value, int32_t& type
                            std::string& error) {
   type = kNoType;
   trx_cli::e_eval(expr.c_str(), &value, 1);
-  if (Failed(error)) {
+  if (Failed(error, false, true)) {
     type = kLibraryError;
     return false;
   }
@@ -311,7 +322,7 @@ void Interpreter::ErrorBlock(int number, const std::string& head, const std::str
 
 std::string Interpreter::ResultText(double value, bool derivative_arrow) {
   std::string text;
-  if (Failed(text, derivative_arrow)) return text;
+  if (Failed(text, derivative_arrow, true)) return text;
   // Without the type, a matrix's handle would pass for the number.
   const int32_t type = trx_cli::GetResultType();
   if (Unanswered(text)) return text;

@@ -38,6 +38,9 @@ class Interpreter {
   // found.
   int Run(const std::string& script, const std::string& decimals_text);
   const std::string& Output() const { return output_; }
+  // The line (from 1) of the first error the library could place in the
+  // text of the last run; 0 when it placed none.
+  int FirstPlacedErrorLine() const { return first_placed_line_; }
   // True for the keyword (lower case, as KeywordOf gives it) of a command.
   static bool IsCommand(std::string_view keyword);
 
@@ -87,10 +90,12 @@ class Interpreter {
 
   // The result text of the last call: its error, the matrix or the number.
   std::string ResultText(double value, bool derivative_arrow = false);
-  // "===>  ERROR n. = code: description" when the last call failed.
-  bool Failed(std::string& text, bool one_blank = false);
+  // "===>  ERROR n. = code: description" when the last call failed; after
+  // an evaluation of the user's own text (at_place) followed by the line
+  // that says where in it the library stopped, when it knows.
+  bool Failed(std::string& text, bool one_blank = false, bool at_place = false);
   // The error block text of a library error number, counted.
-  std::string LibraryError(int32_t code, bool one_blank = false);
+  std::string LibraryError(int32_t code, bool one_blank = false, bool at_place = false);
   // A fault the client finds itself: the invalid-parameter error followed
   // by detail, counted like the library's errors.
   std::string ClientError(const std::string& detail);
@@ -124,6 +129,8 @@ class Interpreter {
   UserInterface& ui_;
   std::string output_;
   int errors_ = 0;
+  int line_number_ = 0;  // of the line being run
+  int first_placed_line_ = 0;
   int decimals_ = 0;
   std::string zero_mask_;
   std::string poly_variable_;

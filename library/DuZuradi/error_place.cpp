@@ -56,8 +56,12 @@ std::string ErrorPlaceText(const State& st, int32_t* column) {
   if (column != nullptr) *column = 0;
   if (place.code == 0 || place.code != st.e_error) return {};
   const char* reason = Reason(place.code, place.tok);
+  // A name thousands of characters long is shown by its start.
+  constexpr std::size_t kLongest = 40;
+  const std::string token =
+      place.token.size() <= kLongest ? place.token : place.token.substr(0, kLongest) + "...";
   const std::string what =
-      place.tok == Tok::End ? std::string("the end of the text") : "'" + place.token + "'";
+      place.tok == Tok::End ? std::string("the end of the text") : "'" + token + "'";
   if (!place.callers_text) {
     // Columns of a text with user functions pasted in are nobody's columns.
     return what + " (" + reason + ")";

@@ -82,6 +82,32 @@ TEST_F(Batch, ErrorsGiveStatusOneAndLinesEndInLineFeeds) {
             "       Result => Number = 0.25\n\n");
 }
 
+TEST_F(Batch, ErrorBlocksSayWhereTheLibraryStopped) {
+  struct Case {
+    const char* line;
+    const char* place;  // the line after the error's own
+  };
+  const Case cases[] = {
+      {"Expr = x*zz+1", "       at column 3: 'zz' (unknown variable)\n"},
+      {"Expr = sqrtt(2)", "       at column 1: 'sqrtt' (unknown function)\n"},
+      {"Expr = (1+2", "       at column 5: the end of the text (the text ends before its ')')\n"},
+      {"Expr = 1+*2", "       at column 3: '*' (no operand starts here)\n"},
+      {"Expr = [mNone]*2", "       at column 1: '[mNone]' (unknown matrix)\n"},
+      {"StoExpr(a) = 2 3", "       at column 3: '3' (an operator was expected here)\n"},
+      {"Integrate(0; zz; 10; trap; t) = t^2", "       at column 1: 'zz' (unknown variable)\n"},
+  };
+  for (const Case& c : cases) {
+    Write("s.txt", std::string("Var = x; 3\n") + c.line + "\n");
+    const Outcome o = Corvane("--run s.txt" + Port());
+    EXPECT_EQ(o.status, 1) << c.line;
+    EXPECT_NE(o.out.find(std::string("ERROR n. = ")), std::string::npos) << c.line;
+    EXPECT_NE(o.out.find(c.place), std::string::npos) << c.line << "\n" << o.out;
+  }
+  // A value error has no place: the block stays as it was.
+  Write("s.txt", "Expr = 1/0\n");
+  EXPECT_EQ(Corvane("--run s.txt" + Port()).out.find(" at column "), std::string::npos);
+}
+
 TEST_F(Batch, AnUnknownCommandGivesStatusOne) {
   Write("s.txt", "Expr = 1\nExprr = 2\n");
   const Outcome o = Corvane("--run s.txt --decimals 0" + Port());
