@@ -41,6 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"1+2)", 4, "at column 4: ')' (an operator was expected here)"},
         PlaceCase{"  [mQ]*2", 3, "at column 3: '[mQ]' (unknown matrix)"},
         PlaceCase{"det([mQ])", 5, "at column 5: '[mQ]' (unknown matrix)"},
+        // A name of any length is shown by its first forty characters.
+        PlaceCase{"1+abcdefghijabcdefghijabcdefghijabcdefghijXYZ", 3,
+                  "at column 3: 'abcdefghijabcdefghijabcdefghijabcdefghij...' (unknown variable)"},
         // Commas read as points keep their columns.
         PlaceCase{"1,5+zz", 5, "at column 5: 'zz' (unknown variable)"},
         // Value errors and successes have no place.
