@@ -6,6 +6,9 @@
 # The cluster_* variables that the functions set are read by the caller.
 # shellcheck disable=SC2034
 
+# shellcheck source=scripts/server_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/server_lib.sh"
+
 cluster_pids=()
 
 # Stops everything started here, HAProxy and servers alike.
@@ -92,14 +95,7 @@ cluster_start_server() {
   "$program" --headless --port 0 --bind 127.0.0.1 --wan-host "" >>"$log" 2>&1 &
   pid=$!
   cluster_pids+=("$pid")
-  cluster_port=""
-  for _ in $(seq 200); do
-    cluster_port="$(sed -n 's/.*Server created (Port \([0-9]*\))\..*/\1/p' "$log" | head -n 1)"
-    [ -n "$cluster_port" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if [ -z "$cluster_port" ]; then
+  if ! cluster_port=$(server_port "$log" "$pid"); then
     echo "the server did not start:" >&2
     cat "$log" >&2
     return 1

@@ -19,13 +19,8 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
-# Whether process PID still runs (an ended one not yet waited for is a
-# zombie that answers kill -0 all the same).
-running() {
-  local state
-  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ "${state%% *}" != Z ]
-}
+# shellcheck source=scripts/server_lib.sh
+source "$(dirname "$0")/../../scripts/server_lib.sh"
 
 packages=$scratch/packages
 if ! cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$packages" >"$scratch/cpack.log" 2>&1; then
@@ -141,14 +136,7 @@ log=$scratch/server.log
 (cd "$work" && exec env -u LD_LIBRARY_PATH "$root/usr/bin/trx_Server" --headless --port 0 --wan-host "") \
   >"$log" 2>&1 &
 server=$!
-port=""
-for _ in $(seq 200); do
-  port=$(sed -n 's/.*Server created (Port \([0-9]*\))\..*/\1/p' "$log" | head -n 1)
-  [ -n "$port" ] && break
-  running "$server" || break
-  sleep 0.05
-done
-[ -n "$port" ] || fail "the extracted trx_Server did not start:"$'\n'"$(cat "$log")"
+port=$(server_port "$log" "$server") || fail "the extracted trx_Server did not start:"$'\n'"$(cat "$log")"
 grep -q "$root/usr/lib/libTarnix.so" "/proc/$server/maps" ||
   fail "the extracted trx_Server did not load the extracted library"
 
@@ -166,14 +154,7 @@ if ! grep -q '^Ln 13: Expression = sqr(2) \* cos(pi/4): *$' "$scratch/out.txt" |
 fi
 grep -q '^No errors$' "$scratch/err.txt" || fail "Corvane's messages: $(cat "$scratch/err.txt")"
 
-kill -TERM "$server"
-for _ in $(seq 200); do
-  running "$server" || break
-  sleep 0.05
-done
-if running "$server"; then
-  fail "the extracted trx_Server still runs 10 s after SIGTERM"
-fi
+server_stop "$server" || fail "the extracted trx_Server still runs 10 s after SIGTERM"
 status=0
 wait "$server" || status=$?
 server=""

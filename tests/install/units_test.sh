@@ -25,13 +25,8 @@ stop_server() {
   fi
 }
 trap 'stop_server; rm -rf "$scratch"' EXIT
-# Whether process PID still runs: one that has ended but is not waited for
-# yet (a zombie) answers kill -0 all the same.
-running() {
-  local state
-  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ "${state%% *}" != Z ]
-}
+# shellcheck source=scripts/server_lib.sh
+source "$(dirname "$0")/../../scripts/server_lib.sh"
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -116,7 +111,7 @@ start_unit_command() {
   server=$!
   for _ in $(seq 200); do
     grep -q 'Listening \.\.\.' "$log" && break
-    running "$server" || break
+    server_running "$server" || break
     sleep 0.05
   done
   grep -q 'Listening \.\.\.' "$log" || fail "$unit: the server did not start:"$'\n'"$(cat "$log")"
@@ -132,14 +127,7 @@ start_unit_command() {
 # SIGTERM, as systemctl stop sends it, ends the server with status 0: a
 # non-zero status would make the service count as failed on every stop.
 stop_by_sigterm() {
-  kill -TERM "$server"
-  for _ in $(seq 200); do
-    running "$server" || break
-    sleep 0.05
-  done
-  if running "$server"; then
-    fail "$1: the server still runs 10 s after SIGTERM"
-  fi
+  server_stop "$server" || fail "$1: the server still runs 10 s after SIGTERM"
   local status=0
   wait "$server" || status=$?
   server=""
