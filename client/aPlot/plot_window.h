@@ -42,7 +42,6 @@ class PlotWindow : public QWidget {
   std::string SaveImage(const QString& path) const;
 
   int Number() const { return curves_.front().number; }
-  const Plot& CurrentPlot() const { return curves_.front(); }
   const std::vector<Plot>& Curves() const { return curves_; }
   // The mapping between values and the pixels of the image shown.
   const PlotScale& Scale() const { return scale_; }
@@ -50,7 +49,6 @@ class PlotWindow : public QWidget {
   QLineEdit* FromField() const { return from_; }
   QLineEdit* ToField() const { return to_; }
   QPushButton* RedrawButton() const { return redraw_; }
-  QPushButton* SaveButton() const { return save_; }
   // The read-out of the pixel pos on the image (also its tool-tip).
   QString ReadOut(QPoint pos);
 
