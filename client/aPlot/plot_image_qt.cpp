@@ -37,6 +37,7 @@ struct Frame {
   std::vector<LegendEntry> legend;
   bool single = true;  // one curve: "Expr = ..." as the title, no line sample
   int line_height = 0;
+  int title_bottom = 0;  // the first row below the title or the legend
 };
 
 Frame LayOut(const std::vector<Plot>& curves, const PlotScale& view, QSize size) {
@@ -68,7 +69,10 @@ Frame LayOut(const std::vector<Plot>& curves, const PlotScale& view, QSize size)
   scale.x_max = view.x_max;
   scale.y_min = view.y_min;
   scale.y_max = view.y_max;
-  scale.top = rows * frame.line_height + 4;
+  frame.title_bottom = 1 + rows * frame.line_height;
+  // Half a line between: a y label on the area's top edge stays clear of
+  // the title.
+  scale.top = frame.title_bottom + (frame.line_height + 1) / 2 + 1;
   const int bottom = frame.line_height + kTickLength + 3;
   scale.height = std::max(h - scale.top - bottom, 1);
 
@@ -308,8 +312,11 @@ void DrawGridAndLabels(QPainter& painter, const Frame& frame, QSize size) {
     if (r < top || r > bottom) continue;
     painter.drawLine(QPointF(left - kTickLength, r), QPointF(left, r));
     const QString label = Text(TickLabel(v, frame.y_ticks));
-    const double row = std::clamp(r - metrics.height() / 2.0, top - metrics.height() / 2.0,
-                                  size.height() - metrics.height() * 1.0);
+    // Centred on its tick, but never into the title nor down among the x
+    // labels.
+    const double row =
+        std::clamp(r - metrics.height() / 2.0, double(frame.title_bottom),
+                   std::max(double(frame.title_bottom), bottom + 1 - metrics.height() / 2.0));
     DrawText(painter, left - kTickLength - 2 - metrics.horizontalAdvance(label), row, label);
   }
 }

@@ -205,9 +205,11 @@ void PlotWindow::keyPressEvent(QKeyEvent* event) {
 void PlotWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (image_ == nullptr) return;
+  const QSize before = image_->size();
   LayOut();
-  // The same values on the new size: nothing is computed again.
-  Show(scale_);
+  // The same values on the new size: nothing is computed again, and
+  // nothing drawn again when only the buttons moved (a first show).
+  if (image_->size() != before) Show(scale_);
 }
 
 void PlotWindow::closeEvent(QCloseEvent* event) {

@@ -119,6 +119,17 @@ class PlotWindowTest : public QObject {
     QCOMPARE(image.pixelColor(std::lround(s.Column(0)), s.top + 20), corvane::kAxesColour);
     QCOMPARE(image.pixelColor(std::lround(s.Column(1)), s.top + 5), corvane::kGridColour);
     QVERIFY(s.left > 10 && s.top + s.height < 355);
+    // With a tick on the area's top edge its label stays below the (red)
+    // title: nothing grey or white up there.
+    const QImage edge = corvane::DrawPlot(curves, Scale(-2, 2, 0, 4), image.size());
+    const int title_rows = QFontMetrics(corvane::PlotFont()).height() + 1;
+    for (int c = 0; c < edge.width(); ++c) {
+      for (int r = 0; r < title_rows; ++r) {
+        const QColor p = edge.pixelColor(c, r);
+        QVERIFY2(p.green() < 40 || p.red() != p.green(),
+                 qPrintable(QStringLiteral("%1,%2").arg(c).arg(r)));
+      }
+    }
   }
 
   void zoomPanAndReadOutKeepValuesAndPixelsTogether() {
