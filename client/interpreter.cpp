@@ -558,6 +558,8 @@ void Interpreter::PlotLine(const Line& line) {
       error = ClientError("steps = " + PlotParameter(line.text, 4) +
                           ": the number of steps must lie between 0 and " +
                           std::to_string(kMaxPlotSteps));
+    } else if (const std::string option = PlotOptionError(line.text); !option.empty()) {
+      error = ClientError(option);
     } else {
       ComputeSamples(plot);
       if (!HasFiniteSample(plot)) {
@@ -575,7 +577,8 @@ void Interpreter::PlotLine(const Line& line) {
   }
   if (!error.empty()) ErrorBlock(line.number, head, "Result", error);
   if (!HasFiniteSample(plot)) return;
-  plot.number = ++plots_;
+  // "same" joins the window of the plot before, if the run has one.
+  plot.number = plot.same && plots_ > 0 ? plots_ : ++plots_;
   ui_.ShowPlot(plot);
 }
 

@@ -20,7 +20,8 @@ class UserInterface {
   virtual void ShowOutput(const std::string& text) = 0;
   // The Messages field: "No errors", or the count in white on red.
   virtual void ShowMessages(const std::string& text, bool errors) = 0;
-  // Plot windows: all of the last run go before a run; then one per Plot line.
+  // Plot windows: all of the last run go before a run; then one per Plot line,
+  // but a plot with "same" carries the number of the window it joins.
   virtual void ClosePlots() = 0;
   virtual void ShowPlot(const Plot& plot) = 0;
 };

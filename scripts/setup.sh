@@ -13,6 +13,7 @@ packages=(
   locales                 # the comma-decimal locale of the locale test
   libcurl4-openssl-dev    # the server's public-address lookup
   qt6-base-dev            # the windows of both programs, Qt Test
+  qt6-svg-dev             # plot windows save their picture as SVG (QSvgGenerator)
   fontconfig fonts-dejavu-core fonts-liberation  # "Courier New" and "Verdana" substitutes
   haproxy                 # the several-servers recipe and its test
   systemd                 # systemd-analyze verify for the service units
