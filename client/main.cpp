@@ -199,9 +199,10 @@ int main(int argc, char** argv) {
 
   corvane::BatchInterface ui(stdout, stderr);
   if (painter_app) {
-    ui.on_plot = [dir = options.plot_png](const corvane::Plot& plot) {
+    ui.on_plot = [dir = options.plot_png,
+                  pictures = std::make_shared<corvane::PlotPictures>()](const corvane::Plot& plot) {
       const std::string path = dir + "/aPlot_" + std::to_string(plot.number) + ".png";
-      if (!corvane::SavePlotPng(plot, path)) {
+      if (!pictures->Save(plot, path)) {
         std::fprintf(stderr, "Corvane: can't write the plot picture %s\n", path.c_str());
       }
     };

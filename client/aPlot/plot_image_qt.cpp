@@ -423,18 +423,13 @@ std::string SavePlotImage(const std::vector<Plot>& curves, const PlotScale& view
          ": the file name must end in .png or .svg";
 }
 
-bool SavePlotPng(const Plot& plot, const std::string& path) {
-  // The batch run hands its plots over one at a time: the curves of the
-  // picture being drawn are kept while the plots that follow join it.
-  static std::vector<Plot> picture;
-  static std::string picture_path;
-  if (!plot.same || path != picture_path || picture.empty() ||
-      picture.front().number != plot.number) {
-    picture.clear();
+bool PlotPictures::Save(const Plot& plot, const std::string& path) {
+  if (!plot.same || path != path_ || curves_.empty() || curves_.front().number != plot.number) {
+    curves_.clear();
   }
-  picture.push_back(plot);
-  picture_path = path;
-  return SavePlotImage(picture, FullRange(picture), QSize(400, 400 - 35),
+  curves_.push_back(plot);
+  path_ = path;
+  return SavePlotImage(curves_, FullRange(curves_), QSize(400, 400 - 35),
                        QString::fromStdString(path))
       .empty();
 }

@@ -48,9 +48,17 @@ QImage DrawPlot(const Plot& plot, int width, int height);
 std::string SavePlotImage(const std::vector<Plot>& curves, const PlotScale& view, QSize size,
                           const QString& path);
 
-// The plot drawn as in a new 400 x 400 window, written as a PNG file. A
-// plot with "same" is drawn with the curves of the plot before it when that
-// one went to the same file.
-bool SavePlotPng(const Plot& plot, const std::string& path);
+// The pictures of a batch run (--plot-png): each plot drawn as in a new
+// 400 x 400 window and written as a PNG file. The run hands its plots over
+// one at a time, so the curves of the picture being drawn are kept: a plot
+// with "same" is drawn with the curves before it that went to the same file.
+class PlotPictures {
+ public:
+  bool Save(const Plot& plot, const std::string& path);
+
+ private:
+  std::vector<Plot> curves_;
+  std::string path_;
+};
 
 }  // namespace corvane
