@@ -17,6 +17,7 @@ packages=(
   haproxy                 # the several-servers recipe and its test
   systemd                 # systemd-analyze verify for the service units
   dpkg-dev                # cpack -G DEB (dpkg-shlibdeps) and the package test
+  libedit-dev             # line editing and history of Corvane --repl
 )
 
 missing=()
