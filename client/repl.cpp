@@ -147,6 +147,7 @@ class EditedLines {
     using_history();
     stifle_history(static_cast<int>(limit));
     for (const std::string& line : history) add_history(line.c_str());
+    if (!history.empty()) last_ = history.back();
   }
   ~EditedLines() { clear_history(); }
   EditedLines(const EditedLines&) = delete;
@@ -164,9 +165,15 @@ class EditedLines {
     if (!line) return std::nullopt;
     return std::string(line.get());
   }
-  void Remember(const std::string& line) { add_history(line.c_str()); }
+  // As the history file does, a line run again right away is kept once.
+  void Remember(const std::string& line) {
+    if (line == last_) return;
+    add_history(line.c_str());
+    last_ = line;
+  }
 
  private:
+  std::string last_;
   struct FreeMemory {
     void operator()(char* p) const { std::free(p); }
   };
