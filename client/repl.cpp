@@ -280,7 +280,8 @@ std::string PromptHelp(std::string_view topic) {
 }
 
 std::string HistoryPath() {
-  // Relative folders in these variables are to be ignored.
+  // A relative folder would depend on where Corvane was started: the
+  // rules for these variables say to ignore it.
   const char* config = std::getenv("XDG_CONFIG_HOME");
   if (config != nullptr && config[0] == '/') return std::string(config) + "/corvane/history";
   const char* home = std::getenv("HOME");
@@ -437,6 +438,7 @@ int RunPrompt(const PromptOptions& options) {
 
   int number = 1;
   bool ended_by_input = false;
+  bool told_lost = false;
   for (std::size_t read = 1;; ++read) {
     std::optional<std::string> typed;
     std::string fault;
@@ -477,6 +479,14 @@ int RunPrompt(const PromptOptions& options) {
     if (request.kind == PromptRequest::Kind::Comment) continue;
     ++number;
     if (const std::optional<double>& value = interpreter.LastNumber()) SetAnswer(*value);
+    // Every line after would report error 0 and no more: say why, once.
+    if (trx::Client().ClientConnected == 0 && !told_lost) {
+      told_lost = true;
+      PrintError("the connection to the server at " + options.host + ":" +
+                 std::to_string(options.port) +
+                 " is lost: the lines from here on get error 0; quit, and start again once a "
+                 "server answers");
+    }
   }
   // After Ctrl+D the shell's prompt would follow ours on the same line.
   if (editor && ended_by_input) std::fputs("\n", stdout);

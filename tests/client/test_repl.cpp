@@ -569,6 +569,28 @@ TEST_F(Prompt, TellsOfAHistoryFileItLeavesAlone) {
   EXPECT_TRUE(ReadText(HistoryFile()) == damaged);
 }
 
+TEST_F(Prompt, SaysOnceThatTheServerWentAway) {
+  server_test::ServerProcess own;
+  Terminal terminal({"--repl", "--port", std::to_string(own.Port())}, dir_.Path(), Environment());
+  ASSERT_TRUE(terminal.Started());
+  ASSERT_TRUE(terminal.Type("1+1\r"));
+  ASSERT_TRUE(terminal.WaitFor(Expression(1, "1+1", "Number = 2.0000"))) << terminal.Screen();
+  own.Signal(SIGKILL);
+  ASSERT_NE(own.WaitForExit(), -1);
+  ASSERT_TRUE(terminal.Type("2+2\r"));
+  EXPECT_TRUE(terminal.WaitFor("Ln 2: Expression = 2+2:")) << terminal.Screen();
+  EXPECT_TRUE(terminal.WaitFor(
+      "the connection to the server at 127.0.0.1:" + std::to_string(own.Port()) + " is lost"))
+      << terminal.Screen();
+  ASSERT_TRUE(terminal.Type("3+3\r"));
+  EXPECT_TRUE(terminal.WaitFor("Ln 3: Expression = 3+3:")) << terminal.Screen();
+  ASSERT_TRUE(terminal.Type("quit\r"));
+  EXPECT_EQ(terminal.WaitForExit(), 0) << terminal.Screen();
+  EXPECT_EQ(terminal.Screen().find(" is lost", terminal.Screen().find(" is lost") + 1),
+            std::string::npos)
+      << terminal.Screen();
+}
+
 struct PipeCase {
   const char* what;
   std::string input;
