@@ -66,12 +66,25 @@ std::string KeywordOf(const std::string& line) {
 int Interpreter::Run(const std::string& script, const std::string& decimals_text) {
   ui_.ClosePlots();
   plots_ = 0;
+  poly_variable_.clear();
+  return RunLines(script, decimals_text, 1);
+}
+
+int Interpreter::RunLine(const std::string& line, int number, const std::string& decimals_text) {
+  // Cut at a line break, the line alone: what followed would otherwise run
+  // under numbers that later lines get too.
+  return RunLines(line.substr(0, line.find('\n')), decimals_text, number);
+}
+
+int Interpreter::RunLines(const std::string& script, const std::string& decimals_text,
+                          int first_number) {
+  first_number_ = first_number;
   decimals_ = std::clamp(aux::IntegerOf(decimals_text), 0, kMaxDecimals);
   zero_mask_ = "0." + std::string(static_cast<std::size_t>(decimals_), '0');
   output_.clear();
   errors_ = 0;
   first_placed_line_ = 0;
-  poly_variable_.clear();
+  last_number_.reset();
 
   // Editors that save UTF-8 may put a byte-order mark first; it belongs to
   // no command, and left in place it would hide the first line's keyword.
@@ -90,7 +103,8 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
     }
     if (text.empty() || text[0] == '\'') continue;
     Line line;
-    line.number = static_cast<int>(i) + 1;
+    line.number = first_number + static_cast<int>(i);
+    last_number_.reset();                                    // the result of the last line only
     line.text = aux::Trim(text.substr(0, text.find('\'')));  // a trailing comment goes
     line.keyword = KeywordOf(line.text);
     const std::size_t eq = line.text.find('=');
@@ -145,6 +159,12 @@ const Interpreter::Command Interpreter::kCommands[] = {
 
 bool Interpreter::IsCommand(std::string_view keyword) {
   return std::ranges::find(kCommands, keyword, &Command::keyword) != std::ranges::end(kCommands);
+}
+
+std::vector<std::string_view> Interpreter::CommandKeywords() {
+  std::vector<std::string_view> keywords;
+  for (const Command& command : kCommands) keywords.push_back(command.keyword);
+  return keywords;
 }
 
 void Interpreter::Dispatch(const Line& line, const std::vector<std::string>& lines,
@@ -252,6 +272,7 @@ std::string Interpreter::NumberText(double value) {
   if (!std::isfinite(value)) {
     return ClientError("the result is no finite number (" + NonFinite(value) + ")");
   }
+  last_number_ = value;
   return "Number = " + aux::FixedText(value, decimals_);
 }
 
@@ -401,6 +422,7 @@ std::string Interpreter::StoredNumber(const std::string& name, double value) {
   // a third stored with four decimals would make three thirds 0.9999.
   const std::string error = Store(name, aux::ShortNumber(value), 0);
   if (!error.empty()) return error;
+  last_number_ = value;
   return "Number " + name + " = " + aux::FixedText(value, decimals_);
 }
 
@@ -638,7 +660,7 @@ void Interpreter::DimXGroup(const Line& first, const std::vector<std::string>& l
     if (next_name != name) break;  // a new group: that line runs on its own
     elements(next, definition);
     ++index;
-    last = static_cast<int>(index) + 1;
+    last = first_number_ + static_cast<int>(index);
   }
   Matrix(last, definition, "", 7);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,12 +39,23 @@ class Interpreter {
   // of the decimals field, 0 to kMaxDecimals. Returns the number of errors
   // found.
   int Run(const std::string& script, const std::string& decimals_text);
+  // Runs one more line after those run before, as the prompt does: what
+  // earlier lines set up (the polynomial variable, the count of plots) is
+  // kept, and the line's block is numbered number. The Output text holds
+  // this line's blocks only. Returns the number of errors found in it.
+  int RunLine(const std::string& line, int number, const std::string& decimals_text);
   const std::string& Output() const { return output_; }
   // The line (from 1) of the first error the library could place in the
   // text of the last run; 0 when it placed none.
   int FirstPlacedErrorLine() const { return first_placed_line_; }
+  // The number the last Run or RunLine ended with as its result (a value,
+  // an integral, a root, a stored number); nothing when the last result
+  // was a matrix, an error or no result at all.
+  const std::optional<double>& LastNumber() const { return last_number_; }
   // True for the keyword (lower case, as KeywordOf gives it) of a command.
   static bool IsCommand(std::string_view keyword);
+  // The keywords of the commands, lower case, in the table's order.
+  static std::vector<std::string_view> CommandKeywords();
 
  private:
   struct Line {
@@ -66,6 +78,9 @@ class Interpreter {
   };
   static const Command kCommands[];
 
+  // The lines of text, the first numbered first_number; the state of the
+  // run so far is kept.
+  int RunLines(const std::string& text, const std::string& decimals_text, int first_number);
   void Dispatch(const Line& line, const std::vector<std::string>& lines, std::size_t& index);
   void Expression(const Line& line, const std::string& expr);
   void ExpressionFile(const Line& line);
@@ -139,6 +154,8 @@ class Interpreter {
   std::string file_out_;
   std::string result_tag_;
   int plots_ = 0;
+  int first_number_ = 1;
+  std::optional<double> last_number_;
 };
 
 // Reads a line into its keyword as the interpreter does ("" when the line

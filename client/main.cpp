@@ -22,12 +22,13 @@
 #include "desktop_qt.h"
 #include "files.h"
 #include "interpreter.h"
+#include "repl.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: Corvane [--run SCRIPT] [--host H] [--port N] [--source ADDR] [--decimals D]\n"
-    "               [--plot-png DIR] [--log]\n"
+    "usage: Corvane [--run SCRIPT] [--repl] [--host H] [--port N] [--source ADDR]\n"
+    "               [--decimals D] [--plot-png DIR] [--log]\n"
     "\n"
     "Without --run: the main window and the Client/Server window, whose\n"
     "Connect / Listen button connects to the server named by --host and --port\n"
@@ -37,9 +38,12 @@ constexpr const char* kUsage =
     "Var = a; 5, Matr = [A]; 2; 2; 1; 2; 3; 4, Integrate(0; 1; 100; trap; x) = x^2,\n"
     "Plot(0; x; 6.28; 100; [sin.txt]) = sin(x), ...); see InOut/Synt&Samp.txt.\n"
     "\n"
-    "  --run SCRIPT    the script file; its result blocks go to standard output,\n"
-    "                  the Messages text (\"No errors\", \"N errors found\") to\n"
-    "                  standard error\n"
+    "  --run SCRIPT    the script file (- for standard input); its result blocks\n"
+    "                  go to standard output, the Messages text (\"No errors\",\n"
+    "                  \"N errors found\") to standard error\n"
+    "  --repl          a prompt instead: one line at a time, each a command or an\n"
+    "                  expression, with its block printed at once (help lists the\n"
+    "                  commands); plots write their data file, no window\n"
     "  --host H        the server's host, default 127.0.0.1\n"
     "  --port N        the server's port, default 6832\n"
     "  --source ADDR   connect from this local IPv4 address (any 127.x.y.z is\n"
@@ -58,6 +62,7 @@ constexpr const char* kUsage =
 
 struct Options {
   std::string script;
+  bool repl = false;
   std::string host = "127.0.0.1";
   int port = 6832;
   std::string source;
@@ -86,6 +91,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
     }
     if (arg == "--log") {
       o.log = true;
+      continue;
+    }
+    if (arg == "--repl") {
+      o.repl = true;
       continue;
     }
     if (arg != "--run" && arg != "--host" && arg != "--port" && arg != "--source" &&
@@ -136,6 +145,13 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  if (options.repl) {
+    if (!options.script.empty() || !options.plot_png.empty()) {
+      return Usage("--repl goes with neither --run nor --plot-png");
+    }
+    return corvane::RunPrompt(
+        {options.host, options.port, options.source, options.decimals, options.log});
+  }
   if (options.script.empty()) {
     if (!corvane::DisplayAvailable()) {
       std::fprintf(stderr,
@@ -151,11 +167,15 @@ int main(int argc, char** argv) {
     desktop.log = options.log;
     return corvane::RunDesktop(argc, argv, desktop);
   }
-  const std::optional<std::string> script = corvane::ReadWholeFile(options.script);
+  const bool from_input = options.script == "-";
+  const std::optional<std::string> script =
+      from_input ? corvane::ReadWholeStream(stdin) : corvane::ReadWholeFile(options.script);
   if (!script) {
-    std::fprintf(stderr, "Corvane: can't read the script %s\n", options.script.c_str());
+    std::fprintf(stderr, "Corvane: can't read the script %s\n",
+                 from_input ? "from standard input (at most 16 MiB)" : options.script.c_str());
     return 2;
   }
+  if (from_input) options.script = "standard input";
   // A binary file run as a script would give a block of nonsense per line,
   // or none at all: refused before any call.
   if (const std::optional<std::size_t> at = corvane::ForeignByte(*script)) {

@@ -19,6 +19,7 @@ packages=(
   systemd                 # systemd-analyze verify for the service units
   dpkg-dev                # cpack -G DEB (dpkg-shlibdeps) and the package test
   file                    # cpack -G DEB finds the binaries to hand dpkg-shlibdeps with it
+  libedit-dev             # line editing and history of Corvane --repl
 )
 
 missing=()
