@@ -253,7 +253,8 @@ std::string Interpreter::LibraryError(int32_t code, bool one_blank, bool at_plac
   const std::string description = trx_cli::GetE_ErrDescr(code);
   std::string text = std::string(one_blank ? "===> ERROR n. = " : "===>  ERROR n. = ") +
                      std::to_string(code) + ": " + description;
-  if (!at_place) return text;
+  // Error 0 is a call that never got an answer: there is nobody to ask.
+  if (!at_place || code == 0) return text;
   const std::string place = trx_cli::GetE_ErrPlace(nullptr);
   if (place.empty()) return text;
   if (first_placed_line_ == 0) first_placed_line_ = line_number_;

@@ -175,10 +175,11 @@ INSTANTIATE_TEST_SUITE_P(
                    ExprBlock(2, "k", "Number = 6")},
         ScriptCase{"a Var value stored as written", "Var = h; +.5\nVar = g; 5.\nExpr = h+g", "1",
                    ExprBlock(3, "h+g", "Number = 5.5")},
-        ScriptCase{
-            "a Var value that is no number", "Var = q; abc", "4",
-            LineBlock(1, "Var = q; abc", "Stored", "===>  ERROR n. = -7: Token match error (eval)"),
-            "1 errors found"},
+        ScriptCase{"a Var value that is no number", "Var = q; abc", "4",
+                   LineBlock(1, "Var = q; abc", "Stored",
+                             "===>  ERROR n. = -7: Token match error (eval)\r\n"
+                             "       at column 1: 'abc' (unknown variable)"),
+                   "1 errors found"},
         ScriptCase{"a Var value that is a matrix", "Matr = [mA]; 1; 1; 2\nVar = m; [mA]*2", "4",
                    LineBlock(2, "Var = m; [mA]*2", "Stored",
                              ClientError("a variable holds a number; StoExpr(name) = ... stores "
@@ -242,7 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
             "1 errors found"},
         ScriptCase{"Integrate with steps that are no number", "Integrate(0;1;abc;trap;x) = x", "4",
                    IntegralBlock(1, "x", "0,1",
-                                 "===>  ERROR n. = -7: Token match error (eval) in steps = abc"),
+                                 "===>  ERROR n. = -7: Token match error (eval) in steps = abc\r\n"
+                                 "       at column 1: 'abc' (unknown variable)"),
                    "1 errors found"},
         ScriptCase{"Integrate with an empty limit", "Integrate(;1;10;trap;x) = x", "4",
                    IntegralBlock(1, "x", ",1", ClientError("from is empty")), "1 errors found"},
@@ -458,7 +460,8 @@ TEST_F(ScriptTest, PlotLinesThatGiveNoCurveAreErrors) {
   const Case cases[] = {
       {"Plot(0; x; 1/0; 4; [p.txt]) = x", kDivision + " in to = 1/0"},
       {"Plot(abc; x; 1; 4; [p.txt]) = x",
-       "===>  ERROR n. = -7: Token match error (eval) in from = abc"},
+       "===>  ERROR n. = -7: Token match error (eval) in from = abc\r\n"
+       "       at column 1: 'abc' (unknown variable)"},
       {"Plot(0; x; 1; ; [p.txt]) = x", ClientError("steps is empty")},
       {"Plot(0; x; 1; -3; [p.txt]) = x", ClientError("steps = -3" + range)},
       {"Plot(0; x; 1; 16777216; [p.txt]) = x", ClientError("steps = 16777216" + range)},
