@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "aPlot/plot.h"
+#include "number_format.h"
 
 namespace corvane {
 
@@ -38,6 +39,11 @@ class Interpreter {
   // found.
   int Run(const std::string& script, const std::string& decimals_text);
   const std::string& Output() const { return output_; }
+  // How result numbers are written (fixed point unless set).
+  void SetNumberFormat(NumberFormat format) { format_ = format; }
+  NumberFormat Format() const { return format_; }
+  // The keywords of the commands, lower case, in the table's order.
+  static std::vector<std::string_view> Commands();
   // True for the keyword (lower case, as KeywordOf gives it) of a command.
   static bool IsCommand(std::string_view keyword);
 
@@ -131,6 +137,7 @@ class Interpreter {
   std::string file_out_;
   std::string result_tag_;
   int plots_ = 0;
+  NumberFormat format_ = NumberFormat::Fixed;
 };
 
 // Reads a line into its keyword as the interpreter does ("" when the line
