@@ -96,7 +96,8 @@ void Desktop::Start() {
 
   // Main window first, at the top left of the screen; the Client/Server
   // window beside it.
-  main_window_->move(PlaceMainWindow(AvailableArea(main_window_.get()), main_window_->size()).topLeft());
+  main_window_->move(
+      PlaceMainWindow(AvailableArea(main_window_.get()), main_window_->size()).topLeft());
   main_window_->show();
   PlaceNewWindow(cs_window_.get(), main_window_.get(), main_window_->InputArea());
   cs_window_->show();

@@ -334,8 +334,8 @@ std::string Interpreter::ResultText(double value, bool derivative_arrow) {
   // the numbers again.
   const bool sci = format_ == NumberFormat::Scientific;
   const std::string mask = sci ? "0." + std::string(kMaxDecimals, '0') : zero_mask_;
-  std::string printed = trx_cli::aPrint(static_cast<int32_t>(value), rows, cols, "String",
-                                        mask.c_str(), "", "");
+  std::string printed =
+      trx_cli::aPrint(static_cast<int32_t>(value), rows, cols, "String", mask.c_str(), "", "");
   if (Unanswered(text)) return text;
   if (sci) printed = FormatListing(printed, decimals_, format_);
   return (cols >= 2 ? "Matrix: " : "Vector: ") + printed;

@@ -116,7 +116,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
       }
       o.decimals = value;
     } else if (arg == "--format") {
-      if (!corvane::ParseNumberFormat(value, o.format)) return 1 + Usage("--format takes fixed or sci");
+      if (!corvane::ParseNumberFormat(value, o.format)) {
+        return 1 + Usage("--format takes fixed or sci");
+      }
     } else {
       o.plot_png = value;
     }

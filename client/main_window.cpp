@@ -1,7 +1,6 @@
 #include "main_window.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -9,6 +8,7 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <algorithm>
 
 #include "../AuxFunct/aux_funct.h"
 #include "../net/trx_cli/trx_cli.h"
@@ -178,9 +178,9 @@ void MainWindow::BuildControls() {
   // Two lines of its font, wherever they fit: the height follows the font.
   help_->document()->setDocumentMargin(1);
   help_->ensurePolished();
-  help_->setGeometry(100, 297, 690,
-                     2 * QFontMetrics(help_->font()).lineSpacing() + 2 +
-                         2 * help_->frameWidth() + 2);
+  help_->setGeometry(
+      100, 297, 690,
+      2 * QFontMetrics(help_->font()).lineSpacing() + 2 + 2 * help_->frameWidth() + 2);
   input_colours_ = new txthl::InputHighlighter(input_->document());
   output_colours_ = new txthl::OutputHighlighter(output_->document());
 

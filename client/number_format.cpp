@@ -40,8 +40,8 @@ std::string FormatListing(std::string_view listing, int decimals, NumberFormat f
     if (c != '=') continue;
     double value = 0.0;
     const char* first = listing.data() + p;
-    const auto res = std::from_chars(first, listing.data() + listing.size(), value,
-                                     std::chars_format::fixed);
+    const auto res =
+        std::from_chars(first, listing.data() + listing.size(), value, std::chars_format::fixed);
     if (res.ec != std::errc() || res.ptr == first) continue;
     out += FormatNumber(value, decimals, format);
     p = static_cast<std::size_t>(res.ptr - listing.data());

@@ -13,8 +13,8 @@ class QWidget;
 
 namespace corvane {
 
-inline constexpr int kWindowGap = 8;      // between neighbouring frames
-inline constexpr int kCascadeStep = 30;   // right and down, from one plot window to the next
+inline constexpr int kWindowGap = 8;     // between neighbouring frames
+inline constexpr int kCascadeStep = 30;  // right and down, from one plot window to the next
 
 // The main window's frame: the top-left corner of the available area.
 QRect PlaceMainWindow(const QRect& available, const QSize& frame);

@@ -51,8 +51,7 @@ bool IsNameChar(char c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '
 // not in "1e-3" or "exp").
 void ColourConstant(const std::string& text, const std::string& key, int cursor_column,
                     const Keyword& keyword, Highlight& out) {
-  for (std::size_t pos = text.find(key); pos != std::string::npos;
-       pos = text.find(key, pos + 1)) {
+  for (std::size_t pos = text.find(key); pos != std::string::npos; pos = text.find(key, pos + 1)) {
     const std::size_t end = pos + key.size();
     if ((pos > 0 && IsNameChar(text[pos - 1])) || (end < text.size() && IsNameChar(text[end]))) {
       continue;
@@ -140,8 +139,8 @@ Highlight HighlightWordAtCursor(std::string_view line, int cursor_column) {
   for (const Keyword& keyword : Keywords()) {
     if (keyword.kind == Kind::Output || aux::Trim(aux::Upper(keyword.text)) != word) continue;
     // A constant's letter inside a number ("1e-3") is none.
-    if (keyword.kind == Kind::Constant &&
-        ((start > 0 && IsNameChar(text[start - 1])) || (end < text.size() && IsNameChar(text[end])))) {
+    if (keyword.kind == Kind::Constant && ((start > 0 && IsNameChar(text[start - 1])) ||
+                                           (end < text.size() && IsNameChar(text[end])))) {
       break;
     }
     out.ranges.push_back(Coloured(keyword.kind, start, end));

@@ -83,18 +83,6 @@ TEST(Highlighter, TheTableHoldsItsFourParts) {
   EXPECT_EQ(output, 1);
 }
 
-// The other way round: every command has its help in the table (so
-// Corvane --help lists it).
-TEST(Highlighter, EveryCommandHasItsKeyword) {
-  for (const std::string_view command : corvane::Interpreter::Commands()) {
-    bool found = false;
-    for (const txthl::Keyword& k : txthl::Keywords()) {
-      found |= k.kind == txthl::Keyword::Kind::Script && corvane::KeywordOf(k.text + " = 1") == command;
-    }
-    EXPECT_TRUE(found) << command;
-  }
-}
-
 // Constants are coloured where they stand as whole words: "e" in "2*e",
 // not in "1e-3", "exp" or "Expr".
 TEST(Highlighter, ConstantsAreWholeWords) {
