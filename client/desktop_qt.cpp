@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QRadioButton>
-#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
