@@ -24,6 +24,9 @@ class BatchInterface : public UserInterface {
 
   // What becomes of a plot (its picture, with --plot-png).
   std::function<void(const Plot&)> on_plot;
+  // The next Output text is a new one even if it is longer than the last
+  // (the prompt runs each line as an Output text of its own).
+  void Restart() { written_ = 0; }
 
  private:
   std::FILE* out_;

@@ -87,7 +87,7 @@ std::string CommandsHelp() {
     if (syntax.empty()) syntax = aux::Trim(k.text) + " = ...";
     out += "  " + syntax + "\n" + Wrapped(Words(Summary(k.description)), 79, 6);
   }
-  for (const std::string_view command : Interpreter::Commands()) {
+  for (const std::string_view command : Interpreter::CommandKeywords()) {
     if (std::find(listed.begin(), listed.end(), command) == listed.end()) {
       out += "  " + std::string(command) + " = ...\n";
     }

@@ -111,7 +111,7 @@ void Desktop::Start() {
 }
 
 bool Desktop::Connect(const std::string& host, int port) {
-  const bool up = trx::InitClient(host, port) != 0;
+  const bool up = trx::InitClient(host, port, options_.source) != 0;
   if (up) {
     address_ = host + ":" + std::to_string(port);
     cs_window_->SetHostName(trx::LocalHostName());

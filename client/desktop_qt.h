@@ -22,6 +22,7 @@ struct Dialogs;
 struct DesktopOptions {
   std::string host = "127.0.0.1";
   int port = 6832;
+  std::string source;  // the local address to connect from; "" lets the system choose
   std::string decimals = "4";
   bool scientific = false;  // --format sci: the main window's check box set
   bool log = false;         // the message log copied to standard error

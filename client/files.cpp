@@ -45,6 +45,19 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return in ? std::optional<std::string>(text) : std::nullopt;
 }
 
+std::optional<std::string> ReadWholeStream(std::FILE* in) {
+  std::string text;
+  char buffer[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    // A pipe has no size to check first: the limit is checked as it fills.
+    if (text.size() + n > kMaxFile) return std::nullopt;
+    text.append(buffer, n);
+  }
+  if (std::ferror(in)) return std::nullopt;
+  return text;
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,8 @@ bool SaveInputFile(const std::string& text);
 
 // Reads a whole file; nothing when it cannot be read or is beyond 16 MiB.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+// The same for a stream read to its end (standard input).
+std::optional<std::string> ReadWholeStream(std::FILE* in);
 bool WriteWholeFile(const std::string& path, const std::string& text);
 
 }  // namespace corvane

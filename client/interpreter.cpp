@@ -67,11 +67,25 @@ std::string KeywordOf(const std::string& line) {
 int Interpreter::Run(const std::string& script, const std::string& decimals_text) {
   ui_.ClosePlots();
   plots_ = 0;
+  poly_variable_.clear();
+  return RunLines(script, decimals_text, 1);
+}
+
+int Interpreter::RunLine(const std::string& line, int number, const std::string& decimals_text) {
+  // Cut at a line break, the line alone: what followed would otherwise run
+  // under numbers that later lines get too.
+  return RunLines(line.substr(0, line.find('\n')), decimals_text, number);
+}
+
+int Interpreter::RunLines(const std::string& script, const std::string& decimals_text,
+                          int first_number) {
+  first_number_ = first_number;
   decimals_ = std::clamp(aux::IntegerOf(decimals_text), 0, kMaxDecimals);
   zero_mask_ = "0." + std::string(static_cast<std::size_t>(decimals_), '0');
   output_.clear();
   errors_ = 0;
-  poly_variable_.clear();
+  first_placed_line_ = 0;
+  last_number_.reset();
 
   // Editors that save UTF-8 may put a byte-order mark first; it belongs to
   // no command, and left in place it would hide the first line's keyword.
@@ -90,7 +104,8 @@ int Interpreter::Run(const std::string& script, const std::string& decimals_text
     }
     if (text.empty() || text[0] == '\'') continue;
     Line line;
-    line.number = static_cast<int>(i) + 1;
+    line.number = first_number + static_cast<int>(i);
+    last_number_.reset();                                    // the result of the last line only
     line.text = aux::Trim(text.substr(0, text.find('\'')));  // a trailing comment goes
     line.keyword = KeywordOf(line.text);
     const std::size_t eq = line.text.find('=');
@@ -143,14 +158,14 @@ const Interpreter::Command Interpreter::kCommands[] = {
     {"plot", [](auto& in, auto& line, auto&) { in.PlotLine(line); }},
 };
 
-std::vector<std::string_view> Interpreter::Commands() {
+bool Interpreter::IsCommand(std::string_view keyword) {
+  return std::ranges::find(kCommands, keyword, &Command::keyword) != std::ranges::end(kCommands);
+}
+
+std::vector<std::string_view> Interpreter::CommandKeywords() {
   std::vector<std::string_view> keywords;
   for (const Command& command : kCommands) keywords.push_back(command.keyword);
   return keywords;
-}
-
-bool Interpreter::IsCommand(std::string_view keyword) {
-  return std::ranges::find(kCommands, keyword, &Command::keyword) != std::ranges::end(kCommands);
 }
 
 void Interpreter::Dispatch(const Line& line, const std::vector<std::string>& lines,
@@ -162,6 +177,7 @@ void Interpreter::Dispatch(const Line& line, const std::vector<std::string>& lin
     return;
   }
   Script script{lines, index};
+  line_number_ = line.number;
   command->run(*this, line, script);
 }
 
@@ -226,18 +242,23 @@ std::string Interpreter::FileArgument(const std::string& arg, bool) {
   return FileText(file_in_, "fileinp");
 }
 
-bool Interpreter::Failed(std::string& text, bool one_blank) {
+bool Interpreter::Failed(std::string& text, bool one_blank, bool at_place) {
   const int32_t code = trx_cli::GetE_Error();
   if (code == -1) return false;
-  text = LibraryError(code, one_blank);
+  text = LibraryError(code, one_blank, at_place);
   return true;
 }
 
-std::string Interpreter::LibraryError(int32_t code, bool one_blank) {
+std::string Interpreter::LibraryError(int32_t code, bool one_blank, bool at_place) {
   ++errors_;
   const std::string description = trx_cli::GetE_ErrDescr(code);
-  return std::string(one_blank ? "===> ERROR n. = " : "===>  ERROR n. = ") + std::to_string(code) +
-         ": " + description;
+  std::string text = std::string(one_blank ? "===> ERROR n. = " : "===>  ERROR n. = ") +
+                     std::to_string(code) + ": " + description;
+  if (!at_place) return text;
+  const std::string place = trx_cli::GetE_ErrPlace(nullptr);
+  if (place.empty()) return text;
+  if (first_placed_line_ == 0) first_placed_line_ = line_number_;
+  return text + kCrLf + "       " + place;
 }
 
 std::string Interpreter::ClientError(const std::string& detail) {
@@ -252,6 +273,7 @@ std::string Interpreter::NumberText(double value) {
   if (!std::isfinite(value)) {
     return ClientError("the result is no finite number (" + NonFinite(value) + ")");
   }
+  last_number_ = value;
   return "Number = " + FormatNumber(value, decimals_, format_);
 }
 
@@ -266,7 +288,11 @@ bool Interpreter::FieldNumber(const std::string& name, const std::string& field,
   } else {
     int32_t type = 0;
     if (!Evaluate(field, value, type, error)) {
-      if (type == kLibraryError) error += " in " + name + " = " + field;
+      // The field is named on the error's own line, before the place in it.
+      if (type == kLibraryError) {
+        const std::size_t line_end = std::min(error.find(kCrLf), error.size());
+        error.insert(line_end, " in " + name + " = " + field);
+      }
       return false;
     }
     if (type == 1) {
@@ -285,7 +311,7 @@ bool Interpreter::Evaluate(const std::string& expr, double& value, int32_t& type
                            std::string& error) {
   type = kNoType;
   trx_cli::e_eval(expr.c_str(), &value, 1);
-  if (Failed(error)) {
+  if (Failed(error, false, true)) {
     type = kLibraryError;
     return false;
   }
@@ -318,7 +344,7 @@ void Interpreter::ErrorBlock(int number, const std::string& head, const std::str
 
 std::string Interpreter::ResultText(double value, bool derivative_arrow) {
   std::string text;
-  if (Failed(text, derivative_arrow)) return text;
+  if (Failed(text, derivative_arrow, true)) return text;
   // Without the type, a matrix's handle would pass for the number.
   const int32_t type = trx_cli::GetResultType();
   if (Unanswered(text)) return text;
@@ -402,6 +428,7 @@ std::string Interpreter::StoredNumber(const std::string& name, double value) {
   // a third stored with four decimals would make three thirds 0.9999.
   const std::string error = Store(name, aux::ShortNumber(value), 0);
   if (!error.empty()) return error;
+  last_number_ = value;
   return "Number " + name + " = " + FormatNumber(value, decimals_, format_);
 }
 
@@ -559,6 +586,8 @@ void Interpreter::PlotLine(const Line& line) {
       error = ClientError("steps = " + PlotParameter(line.text, 4) +
                           ": the number of steps must lie between 0 and " +
                           std::to_string(kMaxPlotSteps));
+    } else if (const std::string option = PlotOptionError(line.text); !option.empty()) {
+      error = ClientError(option);
     } else {
       ComputeSamples(plot);
       if (!HasFiniteSample(plot)) {
@@ -576,7 +605,8 @@ void Interpreter::PlotLine(const Line& line) {
   }
   if (!error.empty()) ErrorBlock(line.number, head, "Result", error);
   if (!HasFiniteSample(plot)) return;
-  plot.number = ++plots_;
+  // "same" joins the window of the plot before, if the run has one.
+  plot.number = plot.same && plots_ > 0 ? plots_ : ++plots_;
   ui_.ShowPlot(plot);
 }
 
@@ -636,7 +666,7 @@ void Interpreter::DimXGroup(const Line& first, const std::vector<std::string>& l
     if (next_name != name) break;  // a new group: that line runs on its own
     elements(next, definition);
     ++index;
-    last = static_cast<int>(index) + 1;
+    last = first_number_ + static_cast<int>(index);
   }
   Matrix(last, definition, "", 7);
 }

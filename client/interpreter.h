@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,8 @@ class UserInterface {
   virtual void ShowOutput(const std::string& text) = 0;
   // The Messages field: "No errors", or the count in white on red.
   virtual void ShowMessages(const std::string& text, bool errors) = 0;
-  // Plot windows: all of the last run go before a run; then one per Plot line.
+  // Plot windows: all of the last run go before a run; then one per Plot line,
+  // but a plot with "same" carries the number of the window it joins.
   virtual void ClosePlots() = 0;
   virtual void ShowPlot(const Plot& plot) = 0;
 };
@@ -38,14 +40,26 @@ class Interpreter {
   // of the decimals field, 0 to kMaxDecimals. Returns the number of errors
   // found.
   int Run(const std::string& script, const std::string& decimals_text);
+  // Runs one more line after those run before, as the prompt does: what
+  // earlier lines set up (the polynomial variable, the count of plots) is
+  // kept, and the line's block is numbered number. The Output text holds
+  // this line's blocks only. Returns the number of errors found in it.
+  int RunLine(const std::string& line, int number, const std::string& decimals_text);
   const std::string& Output() const { return output_; }
   // How result numbers are written (fixed point unless set).
   void SetNumberFormat(NumberFormat format) { format_ = format; }
   NumberFormat Format() const { return format_; }
-  // The keywords of the commands, lower case, in the table's order.
-  static std::vector<std::string_view> Commands();
+  // The line (from 1) of the first error the library could place in the
+  // text of the last run; 0 when it placed none.
+  int FirstPlacedErrorLine() const { return first_placed_line_; }
+  // The number the last Run or RunLine ended with as its result (a value,
+  // an integral, a root, a stored number); nothing when the last result
+  // was a matrix, an error or no result at all.
+  const std::optional<double>& LastNumber() const { return last_number_; }
   // True for the keyword (lower case, as KeywordOf gives it) of a command.
   static bool IsCommand(std::string_view keyword);
+  // The keywords of the commands, lower case, in the table's order.
+  static std::vector<std::string_view> CommandKeywords();
 
  private:
   struct Line {
@@ -68,6 +82,9 @@ class Interpreter {
   };
   static const Command kCommands[];
 
+  // The lines of text, the first numbered first_number; the state of the
+  // run so far is kept.
+  int RunLines(const std::string& text, const std::string& decimals_text, int first_number);
   void Dispatch(const Line& line, const std::vector<std::string>& lines, std::size_t& index);
   void Expression(const Line& line, const std::string& expr);
   void ExpressionFile(const Line& line);
@@ -93,10 +110,12 @@ class Interpreter {
 
   // The result text of the last call: its error, the matrix or the number.
   std::string ResultText(double value, bool derivative_arrow = false);
-  // "===>  ERROR n. = code: description" when the last call failed.
-  bool Failed(std::string& text, bool one_blank = false);
+  // "===>  ERROR n. = code: description" when the last call failed; after
+  // an evaluation of the user's own text (at_place) followed by the line
+  // that says where in it the library stopped, when it knows.
+  bool Failed(std::string& text, bool one_blank = false, bool at_place = false);
   // The error block text of a library error number, counted.
-  std::string LibraryError(int32_t code, bool one_blank = false);
+  std::string LibraryError(int32_t code, bool one_blank = false, bool at_place = false);
   // A fault the client finds itself: the invalid-parameter error followed
   // by detail, counted like the library's errors.
   std::string ClientError(const std::string& detail);
@@ -130,6 +149,8 @@ class Interpreter {
   UserInterface& ui_;
   std::string output_;
   int errors_ = 0;
+  int line_number_ = 0;  // of the line being run
+  int first_placed_line_ = 0;
   int decimals_ = 0;
   std::string zero_mask_;
   std::string poly_variable_;
@@ -138,6 +159,8 @@ class Interpreter {
   std::string result_tag_;
   int plots_ = 0;
   NumberFormat format_ = NumberFormat::Fixed;
+  int first_number_ = 1;
+  std::optional<double> last_number_;
 };
 
 // Reads a line into its keyword as the interpreter does ("" when the line

@@ -357,6 +357,8 @@ void MainWindow::ClosePlots() { plots_.CloseAll(); }
 void MainWindow::ShowPlot(const Plot& plot) {
   const std::vector<PlotWindow*> earlier = plots_.Open();
   PlotWindow* window = plots_.Open(plot);
+  // A curve added to a window already open leaves it where it is.
+  if (std::find(earlier.begin(), earlier.end(), window) != earlier.end()) return;
   // Beside the windows in view, cascading after the last plot, the Input
   // box left uncovered where the screen has room.
   PlaceNewWindow(window, this, InputArea(), earlier.empty() ? nullptr : earlier.back());

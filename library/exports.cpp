@@ -89,6 +89,11 @@ TARNIX_API const char* TARNIX_CALL GetE_ErrDescr(int32_t code) {
   return Guarded<const char*>("", [&] { return ReturnText(ErrorDescription(code)); });
 }
 
+TARNIX_API const char* TARNIX_CALL GetE_ErrPlace(int32_t* column) {
+  return Guarded<const char*>(
+      "", [&] { return ReturnText(ErrorPlaceText(ProcessEngine().state, column)); });
+}
+
 TARNIX_API int32_t TARNIX_CALL GetResultType(void) {
   return Guarded<int32_t>(0, [] { return ProcessEngine().state.ResultType; });
 }

@@ -8,6 +8,8 @@
 #   scripts/run.sh --eval '2^3^2' 'sin(1)'      # tarnix_eval: the library without a server
 set -euo pipefail
 source "$(dirname "$0")/build_dir.sh"
+# shellcheck source=scripts/server_lib.sh
+source "$(dirname "$0")/server_lib.sh"
 case "${1:-}" in
   --server)
     shift
@@ -40,14 +42,7 @@ log="$(mktemp)"
 "$build/server/trx_Server" --headless --port 0 --wan-host "" >"$log" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$log"' EXIT
-port=""
-for _ in $(seq 100); do
-  port="$(sed -n 's/.*Server created (Port \([0-9]*\))\..*/\1/p' "$log" | head -n 1)"
-  [ -n "$port" ] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.05
-done
-if [ -z "$port" ]; then
+if ! port=$(server_port "$log" "$server" 100); then
   echo "run.sh: the server did not start:" >&2
   cat "$log" >&2
   exit 2

@@ -13,10 +13,13 @@ packages=(
   locales                 # the comma-decimal locale of the locale test
   libcurl4-openssl-dev    # the server's public-address lookup
   qt6-base-dev            # the windows of both programs, Qt Test
+  qt6-svg-dev             # plot windows save their picture as SVG (QSvgGenerator)
   fontconfig fonts-dejavu-core fonts-liberation  # "Courier New" and "Verdana" substitutes
   haproxy                 # the several-servers recipe and its test
   systemd                 # systemd-analyze verify for the service units
   dpkg-dev                # cpack -G DEB (dpkg-shlibdeps) and the package test
+  file                    # cpack -G DEB finds the binaries to hand dpkg-shlibdeps with it
+  libedit-dev             # line editing and history of Corvane --repl
 )
 
 missing=()

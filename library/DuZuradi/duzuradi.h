@@ -72,11 +72,23 @@ inline constexpr int32_t kMsgAnyLevel = ~0;
 inline bool ReportsWanted(const State& st) { return (st.MsgMode & kMsgReports) != 0; }
 inline bool ReportsWanted() { return ReportsWanted(gs); }
 
+// Keeps where the scanner stands as the place of the failure code.
+void RecordPlace(State& st, int16_t code);
+// The failure just recorded belongs to the name between start and end of
+// the text (a variable nobody defined, a function nobody knows).
+void PlaceAtName(State& st, std::size_t start, std::size_t end);
+// "at column 7: 'zz' (unknown variable)" for the last failure when the
+// scanner's place belongs to it; "" otherwise. column gets the place's
+// 1-based column in the caller's text, 0 when it has none.
+std::string ErrorPlaceText(const State& st, int32_t* column);
+
 // Stores code as the evaluation's error unless an earlier failure holds it;
 // returns true when this failure is the first one (and so is reported).
 inline bool Fail(State& st, int16_t code) {
   if (st.e_error != kNoError) return false;
   st.e_error = code;
+  ++st.failures;
+  RecordPlace(st, code);
   return true;
 }
 inline bool Fail(int16_t code) { return Fail(gs, code); }

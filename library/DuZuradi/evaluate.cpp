@@ -11,6 +11,16 @@ namespace {
 
 enum class Entry { EEval, DeEval };
 
+// True when text is expr with its commas read as points: no user function
+// was pasted in, so every column of text is the caller's.
+bool SameButCommas(std::string_view text, std::string_view expr) {
+  if (text.size() != expr.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != expr[i] && !(expr[i] == ',' && text[i] == '.')) return false;
+  }
+  return true;
+}
+
 // A matrix result's value is its handle.
 int32_t HandleOf(double value) { return TruncToInt32(std::nearbyint(value)); }
 
@@ -64,6 +74,7 @@ class ParseScope {
 // Returns false when the text never reached the parser (nothing to write).
 bool Evaluate(State& state, std::string_view expr, int32_t check, Entry entry, Value& result) {
   state.e_error = kNoError;
+  state.place.code = 0;
   if (check != 0 && CheckFunctions(state) != 0) {
     state.e_error = kErrAmbiguous;
     return false;
@@ -75,6 +86,7 @@ bool Evaluate(State& state, std::string_view expr, int32_t check, Entry entry, V
     text[p] = '.';
   }
   if (!ExpandFunctions(state, text)) return false;
+  state.scanning_callers_text = SameButCommas(text, expr);
 
   state.e_error = kNoError;
   {

@@ -157,12 +157,21 @@ void SyntaxError(State& st, const Scanner& sc) {
 // name "(" expr ")"
 double FunctionCall(State& st, Scanner& sc) {
   const std::string name(sc.e_spelling);
+  // A name that is neither a variable nor a known function fails after it
+  // (at its "(" or its closing ")"): the place of the failure is the name.
+  const std::size_t name_start = sc.tok_start;
+  const std::size_t name_end = sc.e_pos;
   e_nxt(st, sc);
+  uint32_t failures = st.failures;
   e_match(st, sc, Tok::LParen);
+  if (st.failures != failures) PlaceAtName(st, name_start, name_end);
   const double argument = NumberOperand(st, e_prs(st, sc, 1), name);
   e_match(st, sc, Tok::RParen);
   Tick(st);
-  return e_function(st, name, argument);
+  failures = st.failures;
+  const double value = e_function(st, name, argument);
+  if (st.failures != failures) PlaceAtName(st, name_start, name_end);
+  return value;
 }
 
 // stat "(" expr { ";" expr } ")"

@@ -234,8 +234,10 @@ int32_t e_nxt(State& st, Scanner& sc) {
   while (pos < size && IsBlank(s[pos])) ++pos;
   if (pos >= size) {
     sc.tok = Tok::End;
+    sc.tok_start = size;
   } else {
     const std::size_t start = pos;
+    sc.tok_start = start;
     const char ch = s[pos++];
     if (ch == '[') {
       const std::size_t close = s.find(']', pos);

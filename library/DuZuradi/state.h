@@ -63,6 +63,7 @@ struct Scanner {
   std::string gExpr;
   std::size_t e_pos = 0;
   Tok tok = Tok::End;
+  std::size_t tok_start = 0;  // where the token read last begins in gExpr
   // The token's own text: a view into gExpr, into name_buffer (identifiers
   // with capitals, lowered; numbers of variables) or into a constant text.
   std::string_view e_spelling;
@@ -75,9 +76,23 @@ struct Scanner {
   std::string next_text;
 };
 
+// Where the scanner stood when an evaluation failed: the token's place in
+// the text the parser read, its text and kind, and whether that text was the
+// caller's own (user functions pasted in move every column after them).
+struct ErrorPlace {
+  int16_t code = 0;  // the failure it belongs to; 0 for none
+  std::size_t column = 0;
+  std::string token;
+  Tok tok = Tok::End;
+  bool callers_text = true;
+};
+
 struct State : Scanner {
   // Frame.
   int16_t e_error = 0;
+  ErrorPlace place;
+  uint32_t failures = 0;              // counts the failures recorded: a step can tell its own
+  bool scanning_callers_text = true;  // no user function was pasted into gExpr
   int8_t ResultType = 0;
   int32_t DebugFlags = 0;
   int32_t MsgMode = 0;

@@ -47,6 +47,13 @@ extern "C" {
 TARNIX_API int32_t TARNIX_CALL GetE_Error(void);
 /* Description of an error number; "" for codes without text or outside -22..78. */
 TARNIX_API const char* TARNIX_CALL GetE_ErrDescr(int32_t code);
+/* Where the last evaluation failed, for failures about the text itself (an
+ * unknown name, a missing parenthesis, a stray operator, an unknown matrix):
+ * "at column 7: 'zz' (unknown variable)"; column (when not NULL) gets the
+ * 1-based column in the text the caller passed. "" and 0 when the failure
+ * has no place there (no failure, a value error, or user functions pasted
+ * into the text, which then gives the token and reason without a column). */
+TARNIX_API const char* TARNIX_CALL GetE_ErrPlace(int32_t* column);
 /* Kind of the last result: 0 scalar, 1 matrix, -1 after ReSetDuZuradi. */
 TARNIX_API int32_t TARNIX_CALL GetResultType(void);
 /* Routes messages: 1 silent, 2 message boxes, 4 log, 8 log and hand it back.

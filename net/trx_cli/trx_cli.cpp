@@ -177,6 +177,16 @@ int32_t GetE_Error() {
   return L(Call("GetE_Error", {}), kRet);
 }
 
+std::string GetE_ErrPlace(int32_t* column) {
+  if (Client().CommandNotSent) {
+    if (column != nullptr) *column = 0;
+    return {};
+  }
+  const std::string body = Call("GetE_ErrPlace", {});
+  if (column != nullptr) *column = L(body, kRet);
+  return wire::FromWire(S(kSecond));
+}
+
 bool Answered() { return !Client().CommandNotSent && Client().CallStatus == 0; }
 
 int32_t GetResultType() { return L(Call("GetResultType", {}), kRet); }

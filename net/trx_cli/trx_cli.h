@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace trx_cli {
 
@@ -28,6 +29,9 @@ const char* aPrint(int32_t handle, int32_t rows, int32_t cols, const char* dest,
 const char* aAbout(int32_t flag);
 const char* GetE_ErrDescr(int32_t code);
 int32_t GetE_Error();
+// Where the last evaluation failed ("at column 3: 'zz' (unknown variable)"),
+// "" when the failure has no place in the text; column gets its column.
+std::string GetE_ErrPlace(int32_t* column);
 int32_t GetResultType();
 void aElemOrderSet(int32_t order);
 void SetDebugF(int32_t flag);

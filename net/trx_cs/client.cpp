@@ -5,6 +5,7 @@
 #include "client.h"
 #include "wire.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "../../AuxFunct/aux_funct.h"
@@ -23,8 +25,17 @@
 namespace trx {
 namespace {
 
-// Opens a TCP connection within the bounded wait; -1 on failure.
-int ConnectTo(const std::string& host, int port) {
+// The dotted IPv4 address with port 0: the kernel picks the port.
+std::optional<sockaddr_in> SourceOf(const std::string& source) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  if (::inet_pton(AF_INET, source.c_str(), &address.sin_addr) != 1) return std::nullopt;
+  return address;
+}
+
+// Opens a TCP connection within the bounded wait, from source when it is
+// given; -1 on failure.
+int ConnectTo(const std::string& host, int port, const std::optional<sockaddr_in>& source) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
@@ -34,6 +45,11 @@ int ConnectTo(const std::string& host, int port) {
   for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
     fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
     if (fd < 0) continue;
+    if (source && ::bind(fd, reinterpret_cast<const sockaddr*>(&*source), sizeof *source) != 0) {
+      ::close(fd);
+      fd = -1;
+      continue;
+    }
     if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) break;
     pollfd p{fd, POLLOUT, 0};
     int error = 0;
@@ -150,11 +166,37 @@ ClientState& Client() {
   return state;
 }
 
-int InitClient(const std::string& host, int port) {
+std::string SourceAddressProblem(const std::string& source) {
+  const std::optional<sockaddr_in> address = SourceOf(source);
+  if (!address) return "not a dotted IPv4 address such as 127.0.0.2";
+  // The kernel lets a socket bind these, but no connection starts from them.
+  const uint32_t value = ntohl(address->sin_addr.s_addr);
+  if (value == INADDR_ANY || value == INADDR_BROADCAST || IN_MULTICAST(value)) {
+    return "a wildcard, broadcast or multicast address, not one of this machine's";
+  }
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return std::strerror(errno);
+  const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0;
+  const int error = errno;
+  ::close(fd);
+  if (bound) return "";
+  return error == EADDRNOTAVAIL ? "not an address of this machine" : std::strerror(error);
+}
+
+int InitClient(const std::string& host, int port, const std::string& source) {
   ClientState& c = Client();
   if (c.ClientConnected != 0) return 0;
   c.PortNumber = port;
-  const int fd = ConnectTo(host, port);
+  std::optional<sockaddr_in> from;
+  if (!source.empty()) {
+    const std::string problem = SourceAddressProblem(source);
+    if (!problem.empty()) {
+      LogMsg("Can't connect from " + source + ": " + problem, "InitClient");
+      return 0;
+    }
+    from = SourceOf(source);
+  }
+  const int fd = ConnectTo(host, port, from);
   if (fd < 0) {
     LogMsg("Can't find the server (check if Listening on this Port).", "InitClient");
     c.ClientConnected = 0;
@@ -167,6 +209,7 @@ int InitClient(const std::string& host, int port) {
   c.ConnectionID.number = fd;
   LogMsg("HostName :" + LocalHostName(), "InitClient");
   LogMsg("Connected to server...", "InitClient");
+  if (from) LogMsg("Source address: " + source, "InitClient");
   LogMsg("Connection ID: " + std::to_string(fd), "InitClient");
   c.ClientConnected = 1;
   return fd;

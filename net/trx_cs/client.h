@@ -41,8 +41,13 @@ struct ClientState {
 
 ClientState& Client();
 
-// Opens the connection to host:port; its number, or 0 on failure.
-int InitClient(const std::string& host, int port);
+// Opens the connection to host:port; its number, or 0 on failure. A source
+// address (dotted IPv4) is bound first, so that the peer sees the client
+// there: a proxy that balances by source address tells clients apart by it.
+int InitClient(const std::string& host, int port, const std::string& source = {});
+// Why source can not be the local end of a connection ("" when it can): not
+// a dotted IPv4 address, or not one of this machine's.
+std::string SourceAddressProblem(const std::string& source);
 void Disconnect();
 // 0 after sending, -1 when not connected.
 int CliTransmitCmd(const std::string& cmd);

@@ -166,6 +166,13 @@ Dispatcher::Outcome Dispatcher::Execute(std::string_view cmd, DispatchReply& rep
        }},
       {"GetE_Error", [](Dispatcher&, const TarnixApi& api,
                         std::string_view) { return Reply("GetE_Error", {Int(api.GetE_Error())}); }},
+      {"GetE_ErrPlace",
+       [](Dispatcher&, const TarnixApi& api, std::string_view) {
+         int32_t column = 0;
+         const std::string text = api.GetE_ErrPlace(&column);
+         // The token may be a ";" itself.
+         return Reply("GetE_ErrPlace", {Int(column), wire::ToWire(text)});
+       }},
       {"ShowMsgs",
        [](Dispatcher&, const TarnixApi& api, std::string_view c) {
          api.ShowMsgs(L(c, 0));

@@ -32,7 +32,7 @@ constexpr Tags kRetStr[] = {"ret", "str"};
 constexpr Tags kRetLngLng[] = {"ret", "lng", "lng"};
 constexpr Tags kDbl[] = {"dbl"};
 
-constexpr std::array<Function, 18> kFunctions = {{
+constexpr std::array<Function, 19> kFunctions = {{
     {"e_eval", kEEvalArgs, kRetDbl},
     {"e_evals", kEEvalsArgs, kRetLng, Blocks::EEvals},
     {"lPoly_dydx", kTextAndVariable, kRet},
@@ -49,6 +49,8 @@ constexpr std::array<Function, 18> kFunctions = {{
     // The text's address means nothing to a client: ret carries 0.
     {"GetE_ErrDescr", kUpperLng, kRetStr},
     {"GetE_Error", {}, kRet},
+    // Where the last evaluation failed: ret the column, str the text.
+    {"GetE_ErrPlace", {}, kRetStr},
     {"ShowMsgs", kUpperLng, kRet},  // ret carries nothing
     {"ReSetDuZuradi", {}, kRet},    // ret carries nothing
     {"aAbout", kUpperLng, kRetStr},

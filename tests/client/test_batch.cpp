@@ -83,6 +83,32 @@ TEST_F(Batch, ErrorsGiveStatusOneAndLinesEndInLineFeeds) {
             "       Result => Number = 0.25\n\n");
 }
 
+TEST_F(Batch, ErrorBlocksSayWhereTheLibraryStopped) {
+  struct Case {
+    const char* line;
+    const char* place;  // the line after the error's own
+  };
+  const Case cases[] = {
+      {"Expr = x*zz+1", "       at column 3: 'zz' (unknown variable)\n"},
+      {"Expr = sqrtt(2)", "       at column 1: 'sqrtt' (unknown function)\n"},
+      {"Expr = (1+2", "       at column 5: the end of the text (the text ends before its ')')\n"},
+      {"Expr = 1+*2", "       at column 3: '*' (no operand starts here)\n"},
+      {"Expr = [mNone]*2", "       at column 1: '[mNone]' (unknown matrix)\n"},
+      {"StoExpr(a) = 2 3", "       at column 3: '3' (an operator was expected here)\n"},
+      {"Integrate(0; zz; 10; trap; t) = t^2", "       at column 1: 'zz' (unknown variable)\n"},
+  };
+  for (const Case& c : cases) {
+    Write("s.txt", std::string("Var = x; 3\n") + c.line + "\n");
+    const Outcome o = Corvane("--run s.txt" + Port());
+    EXPECT_EQ(o.status, 1) << c.line;
+    EXPECT_NE(o.out.find(std::string("ERROR n. = ")), std::string::npos) << c.line;
+    EXPECT_NE(o.out.find(c.place), std::string::npos) << c.line << "\n" << o.out;
+  }
+  // A value error has no place: the block stays as it was.
+  Write("s.txt", "Expr = 1/0\n");
+  EXPECT_EQ(Corvane("--run s.txt" + Port()).out.find(" at column "), std::string::npos);
+}
+
 TEST_F(Batch, AnUnknownCommandGivesStatusOne) {
   Write("s.txt", "Expr = 1\nExprr = 2\n");
   const Outcome o = Corvane("--run s.txt --decimals 0" + Port());
@@ -167,6 +193,14 @@ TEST_F(Batch, WithoutRunTheWindowsOpenInTheirOrder) {
   EXPECT_EQ(err.find("Connected to server"), std::string::npos) << err;
 }
 
+TEST_F(Batch, TheServerSeesTheClientAtItsSourceAddress) {
+  Write("s.txt", "Expr = 6*7\n");
+  const Outcome o = Corvane("--run s.txt --decimals 0 --source 127.0.0.23" + Port());
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("Result => Number = 42\n"), std::string::npos) << o.out;
+  EXPECT_TRUE(server_->WaitForLog("Client IP: 127.0.0.23 - (EventsLoopSvr)"));
+}
+
 struct Refusal {
   const char* what;
   std::string arguments;
@@ -193,6 +227,11 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
       {"bad port", "--run s.txt --port 70000", 2, "bad port: 70000"},
       {"unknown option", "--run s.txt --colour", 2, "unknown option --colour"},
       {"missing value", "--run", 2, "missing value after --run"},
+      {"source no address", "--run s.txt --source 127.0.0" + Port(), 2,
+       "Corvane: can't connect from 127.0.0: not a dotted IPv4 address such as 127.0.0.2\n"},
+      {"source not here", "--run s.txt --source 198.51.100.7" + Port(), 2,
+       "Corvane: can't connect from 198.51.100.7: not an address of this machine\n"},
+      {"source missing", "--run s.txt --source", 2, "missing value after --source"},
       {"a NUL byte", "--run nul.txt" + Port(), 2,
        "Corvane: nul.txt is not a script: it holds the byte 0x00 at offset 17\n"},
       {"an escape byte", "--run esc.txt" + Port(), 2,
@@ -217,6 +256,7 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
   const Outcome help = Corvane("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: Corvane [--run SCRIPT]", 0), 0u);
+  EXPECT_NE(help.out.find("  --source ADDR "), std::string::npos) << help.out;
 }
 
 TEST_F(Batch, FormatSciWritesExponentsWhereFixedPointHidesTheNumber) {
@@ -241,7 +281,7 @@ TEST_F(Batch, HelpListsEveryCommandAndTheFunctions) {
   std::string lower;
   for (const char c : listing)
     lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (const std::string_view command : corvane::Interpreter::Commands()) {
+  for (const std::string_view command : corvane::Interpreter::CommandKeywords()) {
     const std::string at_line = "\n  " + std::string(command);
     const std::size_t found = lower.find(at_line);
     ASSERT_NE(found, std::string::npos) << command << "\n" << listing;

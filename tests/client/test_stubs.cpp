@@ -1,7 +1,12 @@
 // The call stubs against a scripted server: the frames they send, byte for
 // byte, how they read replies (including ones no real server sends), and
 // how they behave without a connection or when the server goes away.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -346,6 +351,60 @@ TEST_F(Stubs, TheIdlePollNoticesAServerThatLeft) {
   EXPECT_TRUE(gone);
   EXPECT_EQ(Count("The server has closed the connection. - (EventsLoopCli)"), 1);
   EXPECT_FALSE(trx::CheckConnection());
+}
+
+// A listener of the test's own: the accepted socket names the address the
+// client came from, which FakeServer does not keep.
+TEST_F(Stubs, ConnectFromTheSourceAddressGiven) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof at;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&at), &length), 0);
+  const int port = ntohs(at.sin_port);
+  // "" is the system's choice, which on loopback is 127.0.0.1.
+  for (const std::string source : {"127.0.0.9", "127.1.2.3", ""}) {
+    ASSERT_NE(trx::InitClient("127.0.0.1", port, source), 0) << source;
+    pollfd p{listener, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 5000), 1) << source;
+    sockaddr_in peer{};
+    socklen_t peer_length = sizeof peer;
+    const int fd = ::accept(listener, reinterpret_cast<sockaddr*>(&peer), &peer_length);
+    ASSERT_GE(fd, 0);
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+    EXPECT_EQ(std::string(text), source.empty() ? "127.0.0.1" : source);
+    ::close(fd);
+    trx::Disconnect();
+  }
+  ::close(listener);
+  EXPECT_EQ(Count("Source address: 127.0.0.9"), 1);
+  EXPECT_EQ(Count("Source address: 127.1.2.3"), 1);
+  EXPECT_EQ(Count("Source address:"), 2);
+}
+
+TEST_F(Stubs, ASourceAddressThatCanNotBeBoundIsRefusedBeforeConnecting) {
+  FakeServer server(Plain);
+  EXPECT_EQ(trx::SourceAddressProblem("127.0.0.2"), "");
+  // 198.51.100.7 is a documentation address that no test machine holds; the
+  // bind fails, so nothing is ever sent from or to it.
+  const std::vector<std::string> bad = {"127.0.0",         "127.0.0.256",  "localhost",
+                                        " 127.0.0.2",      "127.0.0.2:80", "0.0.0.0",
+                                        "255.255.255.255", "224.0.0.1",    "198.51.100.7"};
+  for (const std::string& source : bad) {
+    EXPECT_NE(trx::SourceAddressProblem(source), "") << source;
+    EXPECT_EQ(trx::InitClient("127.0.0.1", server.Port(), source), 0) << source;
+    EXPECT_EQ(trx::Client().ClientConnected, 0) << source;
+  }
+  EXPECT_EQ(trx::SourceAddressProblem("198.51.100.7"), "not an address of this machine");
+  EXPECT_EQ(trx::SourceAddressProblem("localhost"), "not a dotted IPv4 address such as 127.0.0.2");
+  EXPECT_EQ(Count("Can't connect from "), static_cast<int>(bad.size()));
+  EXPECT_EQ(Count("Connected to server"), 0);
+  EXPECT_TRUE(server.Commands().empty());
 }
 
 }  // namespace

@@ -49,13 +49,15 @@ TEST(Wire, RepliesAreWrittenAsPeersExpectThem) {
            Body{Reply(Get("GetE_ErrDescr"), {"0", "No Error"}),
                 "FUN;GetE_ErrDescr;ret;0;str;No Error;"},
            Body{Reply(Get("dSolve"), {"2.0000000000"}), "FUN;dSolve;dbl;2.0000000000;"},
+           Body{Reply(Get("GetE_ErrPlace"), {"3", "at column 3: 'zz' (unknown variable)"}),
+                "FUN;GetE_ErrPlace;ret;3;str;at column 3: 'zz' (unknown variable);"},
        }) {
     EXPECT_EQ(b.written, b.expected);
   }
 }
 
-TEST(Wire, TheTableNamesEighteenFunctionsExactly) {
-  EXPECT_EQ(trx::wire::Functions().size(), 18u);
+TEST(Wire, TheTableNamesNineteenFunctionsExactly) {
+  EXPECT_EQ(trx::wire::Functions().size(), 19u);
   EXPECT_EQ(trx::wire::Find("E_EVAL"), nullptr);  // case matters
   EXPECT_EQ(Get("e_evals").blocks, trx::wire::Blocks::EEvals);
   EXPECT_EQ(Get("FindMatrix").blocks, trx::wire::Blocks::Matrix);

@@ -110,6 +110,11 @@ TEST_F(Server, EveryDispatcherEntryAnswers) {
       {"FUN;e_eval;str;1/0;dbl;00000000;lng;0;", "FUN;e_eval;ret;-9;dbl;1.0000000000;"},
       {"FUN;GetE_Error;", "FUN;GetE_Error;ret;-9;"},
       {"FUN;GetE_ErrDescr;Lng;-9;", "FUN;GetE_ErrDescr;ret;0;str;Division by zero (eval);"},
+      {"FUN;GetE_ErrPlace;", "FUN;GetE_ErrPlace;ret;0;str;;"},
+      // A ";" the library points at travels as the stand-in of every text.
+      {"FUN;e_eval;str;1|2;dbl;00000000;lng;0;", "FUN;e_eval;ret;-3;dbl;1.0000000000;"},
+      {"FUN;GetE_ErrPlace;",
+       "FUN;GetE_ErrPlace;ret;2;str;at column 2: '|' (an operator was expected here);"},
       {"FUN;GetResultType;", "FUN;GetResultType;ret;0;"},
       {"FUN;lPoly_dydx;str;3*x^2-5*x+7;str;x;", "FUN;lPoly_dydx;ret;6*x - 5;"},
       {"FUN;Integrate;str;t^2;dbl;0.0000000000;dbl;1.0000000000;lng;10;str;trap;str;t;",
