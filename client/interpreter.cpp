@@ -10,6 +10,7 @@
 #include "../AuxFunct/text.h"
 #include "../net/trx_cli/trx_cli.h"
 #include "files.h"
+#include "number_format.h"
 
 namespace corvane {
 namespace {
@@ -274,7 +275,7 @@ std::string Interpreter::NumberText(double value) {
     return ClientError("the result is no finite number (" + NonFinite(value) + ")");
   }
   last_number_ = value;
-  return "Number = " + aux::FixedText(value, decimals_);
+  return "Number = " + FormatNumber(value, decimals_, format_);
 }
 
 bool Interpreter::FieldNumber(const std::string& name, const std::string& field, double& value,
@@ -356,9 +357,14 @@ std::string Interpreter::ResultText(double value, bool derivative_arrow) {
   trx_cli::FindMatrix(handle.c_str(), 9, &rows, &cols);
   if (Unanswered(text)) return text;
   if (rows <= 0 || cols <= 0) return ClientError("the matrix of the result was not found");
-  const std::string printed = trx_cli::aPrint(static_cast<int32_t>(value), rows, cols, "String",
-                                              zero_mask_.c_str(), "", "");
+  // The scientific form asks for every decimal the wire has and writes
+  // the numbers again.
+  const bool sci = format_ == NumberFormat::Scientific;
+  const std::string mask = sci ? "0." + std::string(kMaxDecimals, '0') : zero_mask_;
+  std::string printed =
+      trx_cli::aPrint(static_cast<int32_t>(value), rows, cols, "String", mask.c_str(), "", "");
   if (Unanswered(text)) return text;
+  if (sci) printed = FormatListing(printed, decimals_, format_);
   return (cols >= 2 ? "Matrix: " : "Vector: ") + printed;
 }
 
@@ -424,7 +430,7 @@ std::string Interpreter::StoredNumber(const std::string& name, double value) {
   const std::string error = Store(name, aux::ShortNumber(value), 0);
   if (!error.empty()) return error;
   last_number_ = value;
-  return "Number " + name + " = " + aux::FixedText(value, decimals_);
+  return "Number " + name + " = " + FormatNumber(value, decimals_, format_);
 }
 
 std::string Interpreter::StoredMatrix(const std::string& name, double handle_value) {
@@ -440,7 +446,7 @@ std::string Interpreter::StoredMatrix(const std::string& name, double handle_val
   std::string shown = head;
   for (int32_t k = 0; elements != nullptr && k < rows * cols; ++k) {
     definition += aux::ShortNumber(elements[k]) + "; ";
-    shown += aux::Tidy(aux::FixedText(elements[k], decimals_)) + "; ";
+    shown += FormatTidy(elements[k], decimals_, format_) + "; ";
   }
   trx_cli::SetStrMatrix(definition.c_str(), 0, 1);
   if (Failed(error)) return error;

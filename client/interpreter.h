@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "aPlot/plot.h"
+#include "number_format.h"
 
 namespace corvane {
 
@@ -45,6 +46,9 @@ class Interpreter {
   // this line's blocks only. Returns the number of errors found in it.
   int RunLine(const std::string& line, int number, const std::string& decimals_text);
   const std::string& Output() const { return output_; }
+  // How result numbers are written (fixed point unless set).
+  void SetNumberFormat(NumberFormat format) { format_ = format; }
+  NumberFormat Format() const { return format_; }
   // The line (from 1) of the first error the library could place in the
   // text of the last run; 0 when it placed none.
   int FirstPlacedErrorLine() const { return first_placed_line_; }
@@ -154,6 +158,7 @@ class Interpreter {
   std::string file_out_;
   std::string result_tag_;
   int plots_ = 0;
+  NumberFormat format_ = NumberFormat::Fixed;
   int first_number_ = 1;
   std::optional<double> last_number_;
 };

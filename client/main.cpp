@@ -19,6 +19,7 @@
 #include "../net/trx_cs/client.h"
 #include "aPlot/plot_image_qt.h"
 #include "batch.h"
+#include "command_help.h"
 #include "desktop_qt.h"
 #include "files.h"
 #include "interpreter.h"
@@ -28,11 +29,11 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: Corvane [--run SCRIPT] [--repl] [--host H] [--port N] [--source ADDR]\n"
-    "               [--decimals D] [--plot-png DIR] [--log]\n"
+    "               [--decimals D] [--format F] [--plot-png DIR] [--log] [--list-functions]\n"
     "\n"
-    "Without --run: the main window and the Client/Server window, whose\n"
-    "Connect / Listen button connects to the server named by --host and --port\n"
-    "(from --source when given).\n"
+    "Without --run: the main window and the Client/Server window; Corvane connects\n"
+    "at once to a server at --host and --port (from --source when given) if one\n"
+    "answers, otherwise Connect / Listen does.\n"
     "\n"
     "With --run: runs a script against a trx_Server: one command per line (Expr = 1+2,\n"
     "Var = a; 5, Matr = [A]; 2; 2; 1; 2; 3; 4, Integrate(0; 1; 100; trap; x) = x^2,\n"
@@ -50,9 +51,13 @@ constexpr const char* kUsage =
     "                  local), so that a proxy balancing by source address\n"
     "                  tells this client from others; default: the system's choice\n"
     "  --decimals D    decimals of the numbers written, 0 to 10, default 4\n"
+    "  --format F      fixed (the default): numbers in fixed point, 0.0000; sci:\n"
+    "                  numbers below 10^-D or from 10^15 on in exponent form,\n"
+    "                  1.5000E-07 (the window's \"sci format\" box)\n"
     "  --plot-png DIR  with --run: draw each plot into DIR/aPlot_N.png as its\n"
     "                  window would show it\n"
     "  --log           copy the client's message log to standard error\n"
+    "  --list-functions  print the functions and constants of expressions and exit\n"
     "  --version       print the version and exit\n"
     "\n"
     "Relative file names of the file commands lie in InOut/ under the current\n"
@@ -69,6 +74,7 @@ struct Options {
   std::string decimals = "4";
   std::string plot_png;
   bool log = false;
+  corvane::NumberFormat format = corvane::NumberFormat::Fixed;
 };
 
 int Usage(const char* problem) {
@@ -83,6 +89,11 @@ int ParseOptions(int argc, char** argv, Options& o) {
     const bool has_value = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      std::fputs(("\n" + corvane::CommandsHelp()).c_str(), stdout);
+      return 1;
+    }
+    if (arg == "--list-functions") {
+      std::fputs(corvane::FunctionsList().c_str(), stdout);
       return 1;
     }
     if (arg == "--version") {
@@ -98,7 +109,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
       continue;
     }
     if (arg != "--run" && arg != "--host" && arg != "--port" && arg != "--source" &&
-        arg != "--decimals" && arg != "--plot-png") {
+        arg != "--decimals" && arg != "--plot-png" && arg != "--format") {
       return 1 + Usage(("unknown option " + arg).c_str());
     }
     if (!has_value) return 1 + Usage(("missing value after " + arg).c_str());
@@ -120,6 +131,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
         return 1 + Usage("--decimals takes a whole number from 0 to 10");
       }
       o.decimals = value;
+    } else if (arg == "--format") {
+      if (!corvane::ParseNumberFormat(value, o.format)) {
+        return 1 + Usage("--format takes fixed or sci");
+      }
     } else {
       o.plot_png = value;
     }
@@ -164,6 +179,7 @@ int main(int argc, char** argv) {
     desktop.port = options.port;
     desktop.source = options.source;
     desktop.decimals = options.decimals;
+    desktop.scientific = options.format == corvane::NumberFormat::Scientific;
     desktop.log = options.log;
     return corvane::RunDesktop(argc, argv, desktop);
   }
@@ -228,6 +244,7 @@ int main(int argc, char** argv) {
     };
   }
   corvane::Interpreter interpreter(ui);
+  interpreter.SetNumberFormat(options.format);
   const int errors = interpreter.Run(*script, options.decimals);
 
   trx::LogMsg("Program will end.", "TerminateProgram");

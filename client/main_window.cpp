@@ -8,12 +8,15 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <algorithm>
 
 #include "../AuxFunct/aux_funct.h"
 #include "../net/trx_cli/trx_cli.h"
+#include "../net/trx_cs/client.h"
 #include "../net/trx_cs/cs_window.h"
 #include "about_window.h"
 #include "files.h"
+#include "placement.h"
 
 namespace corvane {
 namespace {
@@ -122,14 +125,28 @@ Dialogs QtDialogs(QWidget* parent) {
 
 MainWindow::MainWindow(Dialogs dialogs)
     : dialogs_(std::move(dialogs)), interpreter_(*this), plots_(this) {
-  setWindowTitle(Q("Expression Evaluator (based on library Tarnix.dll - " + ProgramName() + " " +
-                   aux::VersionText() + " for Linux)"));
+  title_ = Q("Expression Evaluator (based on library Tarnix.dll - " + ProgramName() + " " +
+             aux::VersionText() + " for Linux)");
+  setWindowTitle(title_);
   setWindowIcon(ProgramIcon());
   setFixedSize(805, 683);
   move(0, 14);
   BuildControls();
   ConnectControls();
 }
+
+void MainWindow::SetConnectionStatus(bool connected, const std::string& address) {
+  if (!address.empty()) address_ = address;
+  connection_status_ = connected ? "connected to " + address_ : "not connected";
+  setWindowTitle(title_ + QStringLiteral(" - ") + Q(connection_status_));
+}
+
+QRect MainWindow::InputArea() const {
+  return {input_numbers_->mapToGlobal(QPoint(0, 0)),
+          input_->mapToGlobal(QPoint(input_->width() - 1, input_->height() - 1))};
+}
+
+int MainWindow::MessageLevel() const { return std::max(levels_->checkedId(), 0); }
 
 void MainWindow::BuildControls() {
   auto* header = new QLabel(this);
@@ -144,15 +161,26 @@ void MainWindow::BuildControls() {
   auto* output_label = new QLabel(QStringLiteral("     #  Output"), this);
   output_label->setGeometry(10, 320, 80, 15);
   output_ = Editor(this, 35, 335, 770, 210);
+  // Results are read and copied, not edited.
+  output_->setReadOnly(true);
+  output_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   input_numbers_ = Numbers(this, 0, 45, 35, 250, input_);
   output_numbers_ = Numbers(this, 0, 335, 35, 210, output_);
   help_ = new QPlainTextEdit(QStringLiteral("In line help"), this);
-  help_->setGeometry(100, 297, 690, 32);
   help_->setReadOnly(true);
   help_->setFocusPolicy(Qt::NoFocus);
+  help_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  help_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  help_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   help_->setStyleSheet(
       QStringLiteral("QPlainTextEdit { color: rgb(146,145,254); "
                      "background-color: rgb(255,255,145); }"));
+  // Two lines of its font, wherever they fit: the height follows the font.
+  help_->document()->setDocumentMargin(1);
+  help_->ensurePolished();
+  help_->setGeometry(
+      100, 297, 690,
+      2 * QFontMetrics(help_->font()).lineSpacing() + 2 + 2 * help_->frameWidth() + 2);
   input_colours_ = new txthl::InputHighlighter(input_->document());
   output_colours_ = new txthl::OutputHighlighter(output_->document());
 
@@ -218,6 +246,12 @@ void MainWindow::BuildControls() {
   controls_[kDecimals] = decimals_;
   auto* decimals_label = new QLabel(QStringLiteral("decimals"), this);
   decimals_label->setGeometry(340, 565, 135, 15);
+  scientific_ = new QCheckBox(QStringLiteral("sci format"), this);
+  scientific_->setGeometry(395, 585, 80, 20);
+  scientific_->setToolTip(
+      QStringLiteral("Write results whose size is below 10^-decimals or at least 10^15 in "
+                     "scientific notation (1.5000E-07) instead of fixed point"));
+  controls_[kScientific] = scientific_;
   trx::FitTexts(this);
 }
 
@@ -261,14 +295,30 @@ void MainWindow::Message(const std::string& text) { dialogs_.message(text, "Corv
 
 void MainWindow::Evaluate() {
   if (running_) return;  // a second press while a run is in progress
+  // Without a server every line would fail alike: said once, at once.
+  if (!trx::CheckConnection()) {
+    NotConnected();
+    return;
+  }
   running_ = true;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   RefreshLineNumbers();
+  interpreter_.SetNumberFormat(scientific_->isChecked() ? NumberFormat::Scientific
+                                                        : NumberFormat::Fixed);
   interpreter_.Run(input_->toPlainText().toStdString(), decimals_->text().toStdString());
   RefreshLineNumbers();
   input_->moveCursor(QTextCursor::Start);
   QApplication::restoreOverrideCursor();
   running_ = false;
+  if (trx::Client().ClientConnected == 0) SetConnectionStatus(false);  // lost during the run
+}
+
+void MainWindow::NotConnected() {
+  ClosePlots();
+  output_->setPlainText(QStringLiteral("===>  ") + Q(kNotConnectedText) + QLatin1Char('\n'));
+  RefreshLineNumbers();
+  ShowMessages(kNotConnectedText, true);
+  SetConnectionStatus(false);
 }
 
 void MainWindow::ShowOutput(const std::string& text) {
@@ -279,14 +329,40 @@ void MainWindow::ShowOutput(const std::string& text) {
 
 void MainWindow::ShowMessages(const std::string& text, bool errors) {
   messages_->setText(Q(text));
+  FitMessages();
   messages_->setStyleSheet(errors ? QStringLiteral("QLabel { color: rgb(255,255,255); "
                                                    "background-color: rgb(255,0,0); }")
                                   : QString());
 }
 
+void MainWindow::FitMessages() {
+  constexpr int kLeft = 5, kTop = 585, kWidth = 115, kHeight = 20;
+  constexpr int kWideWidth = 130, kMaxHeight = 93;  // the free room below and beside it
+  const QFontMetrics metrics(messages_->font());
+  const QString text = messages_->text();
+  if (metrics.horizontalAdvance(text) <= kWidth - 4) {
+    messages_->setWordWrap(false);
+    messages_->setGeometry(kLeft, kTop, kWidth, kHeight);
+    return;
+  }
+  messages_->setWordWrap(true);
+  const QRect needed =
+      metrics.boundingRect(QRect(0, 0, kWideWidth - 6, 1000), Qt::TextWordWrap, text);
+  messages_->setGeometry(kLeft, kTop, kWideWidth,
+                         std::clamp(needed.height() + 6, kHeight, kMaxHeight));
+}
+
 void MainWindow::ClosePlots() { plots_.CloseAll(); }
 
-void MainWindow::ShowPlot(const Plot& plot) { plots_.Open(plot); }
+void MainWindow::ShowPlot(const Plot& plot) {
+  const std::vector<PlotWindow*> earlier = plots_.Open();
+  PlotWindow* window = plots_.Open(plot);
+  // A curve added to a window already open leaves it where it is.
+  if (std::find(earlier.begin(), earlier.end(), window) != earlier.end()) return;
+  // Beside the windows in view, cascading after the last plot, the Input
+  // box left uncovered where the screen has room.
+  PlaceNewWindow(window, this, InputArea(), earlier.empty() ? nullptr : earlier.back());
+}
 
 void MainWindow::ClearAll() {
   input_->setPlainText(Lines(ClearAllHeaderText()));
@@ -349,7 +425,24 @@ void MainWindow::RefreshLineNumbers() {
 }
 
 void MainWindow::ShowHelp(const std::optional<std::string>& help) {
-  if (help) help_->setPlainText(Lines(*help));
+  if (!help) return;
+  const QString text = Lines(*help);
+  // The widest line fits the field: the font shrinks down to 6.5 points;
+  // the whole text is also the field's tool tip.
+  QFont font = help_->parentWidget()->font();
+  const int room = help_->viewport()->width() - 2 * 1 - 2;
+  for (qreal size = font.pointSizeF(); size > 6.5; size -= 0.5) {
+    font.setPointSizeF(size);
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+      widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    if (widest <= room) break;
+  }
+  help_->setFont(font);
+  help_->setPlainText(text);
+  help_->setToolTip(text);
 }
 
 void MainWindow::LineHelp() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,16 @@ class MainWindow : public QWidget, public UserInterface {
   void AboutBox();
   // Run when the window closes (the program's termination procedure).
   void SetOnClose(std::function<void()> on_close) { on_close_ = std::move(on_close); }
+  // The connection state in the window's title: "connected to ADDRESS"
+  // (address as "127.0.0.1:6832") or "not connected". Evaluate also sets
+  // it when it finds the connection gone.
+  void SetConnectionStatus(bool connected, const std::string& address = {});
+  const std::string& ConnectionStatus() const { return connection_status_; }
+  // The Input box with its line numbers, in screen coordinates: what new
+  // windows leave uncovered where room allows.
+  QRect InputArea() const;
+  // The message level chosen (0 to 3).
+  int MessageLevel() const;
 
   // UserInterface
   void ShowOutput(const std::string& text) override;
@@ -62,6 +73,8 @@ class MainWindow : public QWidget, public UserInterface {
   QPlainTextEdit* Help() const { return help_; }
   QLabel* Messages() const { return messages_; }
   QLineEdit* Decimals() const { return decimals_; }
+  // Results in scientific notation where fixed point would hide them.
+  QCheckBox* Scientific() const { return scientific_; }
   // The numbers of the controls in the window's table.
   enum ControlNumber : int {
     kEvaluate = 8,
@@ -82,8 +95,9 @@ class MainWindow : public QWidget, public UserInterface {
     kDebugMessages = 23,
     kAllMessages = 24,
     kDecimals = 25,
+    kScientific = 26,
   };
-  // The control of that number in the window's table (8 to 25); nullptr for
+  // The control of that number in the window's table (8 to 26); nullptr for
   // any other number.
   QWidget* Control(int number) const;
   PlotWindows& Plots() { return plots_; }
@@ -104,6 +118,10 @@ class MainWindow : public QWidget, public UserInterface {
   void WordHelp();
   void ShowHelp(const std::optional<std::string>& help);
   void Message(const std::string& text);
+  // Evaluate without a connection: one block and the Messages field say so.
+  void NotConnected();
+  // The Messages field grows downwards, wrapping, for a text wider than it.
+  void FitMessages();
 
   Dialogs dialogs_;
   Interpreter interpreter_;
@@ -112,6 +130,9 @@ class MainWindow : public QWidget, public UserInterface {
   bool running_ = false;
   int input_lines_shown_ = 0;
   int output_lines_shown_ = 0;
+  QString title_;
+  std::string connection_status_;
+  std::string address_;
 
   QPlainTextEdit* input_ = nullptr;
   QPlainTextEdit* output_ = nullptr;
@@ -120,6 +141,7 @@ class MainWindow : public QWidget, public UserInterface {
   QPlainTextEdit* help_ = nullptr;
   QLabel* messages_ = nullptr;
   QLineEdit* decimals_ = nullptr;
+  QCheckBox* scientific_ = nullptr;
   QPushButton* evaluate_ = nullptr;
   QPushButton* clear_all_ = nullptr;
   QPushButton* syntax_samples_ = nullptr;
@@ -138,6 +160,10 @@ class MainWindow : public QWidget, public UserInterface {
   txthl::InputHighlighter* input_colours_ = nullptr;
   txthl::OutputHighlighter* output_colours_ = nullptr;
 };
+
+// What Evaluate shows without a connection to a server.
+inline constexpr const char* kNotConnectedText =
+    "Not connected to a server: press Connect / Listen in the Client/Server window";
 
 // "Expressions Evaluator" texts of the Clear all header and the About box.
 std::string ProgramName();

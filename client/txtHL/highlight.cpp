@@ -19,6 +19,7 @@ Range Coloured(Kind kind, std::size_t start, std::size_t end) {
     case Kind::Parenthesis: r.colour = kParenColour; break;
     case Kind::Script: r.colour = kKeywordColour, r.bold = true; break;
     case Kind::Function: break;
+    case Kind::Constant: break;
     case Kind::Output: r.colour = kErrorColour, r.bold = true; break;
   }
   return r;
@@ -44,6 +45,25 @@ bool TouchesLetter(const std::string& text, std::size_t pos, std::size_t length)
          (pos + length < text.size() && IsLetter(text[pos + length]));
 }
 
+bool IsNameChar(char c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
+
+// Every occurrence of a constant that stands as a whole word ("e" in "2*e",
+// not in "1e-3" or "exp").
+void ColourConstant(const std::string& text, const std::string& key, int cursor_column,
+                    const Keyword& keyword, Highlight& out) {
+  for (std::size_t pos = text.find(key); pos != std::string::npos; pos = text.find(key, pos + 1)) {
+    const std::size_t end = pos + key.size();
+    if ((pos > 0 && IsNameChar(text[pos - 1])) || (end < text.size() && IsNameChar(text[end]))) {
+      continue;
+    }
+    out.ranges.push_back(Coloured(Kind::Constant, pos, end));
+    const int column = static_cast<int>(pos) + 1;
+    if (cursor_column >= column && cursor_column <= static_cast<int>(end) + 1) {
+      out.help = HelpText(keyword);
+    }
+  }
+}
+
 // Colours text with the keywords of the given kinds, as HighlightLine
 // describes; the help of the range holding the cursor goes to out.help.
 Highlight Apply(std::string_view line, int cursor_column, bool output) {
@@ -52,6 +72,10 @@ Highlight Apply(std::string_view line, int cursor_column, bool output) {
   for (const Keyword& keyword : Keywords()) {
     if ((keyword.kind == Kind::Output) != output) continue;
     const std::string key = aux::Upper(keyword.text);
+    if (keyword.kind == Kind::Constant) {
+      ColourConstant(text, key, cursor_column, keyword, out);
+      continue;
+    }
     std::size_t pos = text.find(key);
     if (pos == std::string::npos) continue;
     if (key.size() > 1 && TouchesLetter(text, pos, key.size())) continue;
@@ -81,6 +105,9 @@ Highlight Apply(std::string_view line, int cursor_column, bool output) {
 }  // namespace
 
 std::string HelpText(const Keyword& keyword) {
+  if (keyword.kind == Kind::Constant) {
+    return "Constant: " + aux::Upper(keyword.text) + " = " + keyword.description;
+  }
   if (keyword.kind == Kind::Function || keyword.kind == Kind::Output) {
     return "Function: " + aux::Upper(keyword.text);
   }
@@ -111,6 +138,11 @@ Highlight HighlightWordAtCursor(std::string_view line, int cursor_column) {
   const std::string word = text.substr(start, end - start);
   for (const Keyword& keyword : Keywords()) {
     if (keyword.kind == Kind::Output || aux::Trim(aux::Upper(keyword.text)) != word) continue;
+    // A constant's letter inside a number ("1e-3") is none.
+    if (keyword.kind == Kind::Constant && ((start > 0 && IsNameChar(text[start - 1])) ||
+                                           (end < text.size() && IsNameChar(text[end])))) {
+      break;
+    }
     out.ranges.push_back(Coloured(keyword.kind, start, end));
     out.help = HelpText(keyword);
     break;

@@ -41,11 +41,13 @@ struct Highlight {
 };
 
 // What the keyword table holds: the keyword texts (trailing blanks
-// included) and, for the script keywords, their descriptions.
+// included) and, for the script keywords, their descriptions; for the
+// constants, their values as the library reads them. Constants are
+// coloured like functions, where they stand as whole words.
 struct Keyword {
-  enum class Kind { Comment, Parenthesis, Script, Function, Output };
+  enum class Kind { Comment, Parenthesis, Script, Function, Output, Constant };
   std::string text;
-  std::string description;  // script keywords only
+  std::string description;  // script keywords: the help; constants: the value
   Kind kind = Kind::Function;
 };
 const std::vector<Keyword>& Keywords();
@@ -62,7 +64,8 @@ Highlight HighlightWordAtCursor(std::string_view line, int cursor_column);
 std::vector<Range> HighlightOutput(std::string_view line);
 
 // The help field's text for a keyword: the description with each "//" as
-// CR LF, or "Function: " and the keyword in capitals.
+// CR LF, "Function: " and the keyword in capitals, or "Constant: ", the
+// name in capitals, " = " and its value.
 std::string HelpText(const Keyword& keyword);
 
 }  // namespace txthl

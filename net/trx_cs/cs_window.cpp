@@ -104,7 +104,7 @@ CsWindow::CsWindow(Form form, Actions actions) : form_(form), actions_(std::move
     SetConnected(false);
   });
   connect(end_, &QPushButton::clicked, this, [this] {
-    if (form_ == Form::Server && actions_.end) actions_.end();
+    if (actions_.end) actions_.end();
   });
 }
 
@@ -146,9 +146,11 @@ void CsWindow::AddLogLine(const std::string& line) {
 }
 
 void CsWindow::closeEvent(QCloseEvent* event) {
-  // The client program ends from its main window only.
+  // The close box ends the program in both forms. The client program ends
+  // through its main window, which may refuse while a run goes on: this
+  // window stays until the program ends.
+  if (actions_.end) actions_.end();
   if (form_ == Form::Server && actions_.end) {
-    actions_.end();
     event->accept();
   } else {
     event->ignore();

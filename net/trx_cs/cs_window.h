@@ -25,7 +25,8 @@ class CsWindow : public QWidget {
     // connected or listening.
     std::function<bool(const std::string& address, int port)> connect;
     std::function<void()> disconnect;
-    // End or the close box (the server form only ends the program).
+    // End or the close box: the program ends (in the client form through
+    // its main window).
     std::function<void()> end;
   };
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "interpreter.h"
 #include "server_process.h"
 
 namespace {
@@ -154,28 +155,42 @@ TEST_F(Batch, TheLogGoesToStandardError) {
   }
 }
 
-TEST_F(Batch, WithoutRunTheWindowsOpenInTheirOrder) {
-  // The windows on Qt's offscreen platform, the log copied to stderr; the
-  // program is ended once the start-up is through.
+// The windows on Qt's offscreen platform, the log copied to stderr; the
+// program is ended once the log holds until.
+std::string StartWindows(const std::string& directory, const std::string& arguments,
+                         const std::string& until) {
   const std::string command =
-      "cd '" + directory_ +
-      "' && (QT_QPA_PLATFORM=offscreen '" CORVANE_FILE
-      "' --log >out.txt 2>err.txt & pid=$!; for i in $(seq 200); do "
-      "[ \"$(grep -c 'No NetWork Connection' err.txt)\" -ge 2 ] && break; sleep 0.05; done; "
-      "kill $pid; wait $pid)";
+      "cd '" + directory + "' && (QT_QPA_PLATFORM=offscreen '" CORVANE_FILE "' --log " + arguments +
+      " >out.txt 2>err.txt & pid=$!; for i in $(seq 200); do "
+      "grep -q '" +
+      until + "' err.txt 2>/dev/null && break; sleep 0.05; done; kill $pid; wait $pid)";
   (void)std::system(command.c_str());
-  const std::string err = Read("err.txt");
+  std::ifstream in(directory + "/err.txt", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(Batch, WithoutRunTheWindowsOpenInTheirOrder) {
+  int closed_port = 0;
+  {
+    server_test::ServerProcess gone;
+    closed_port = gone.Port();
+  }
+  // No server at the address: the start says so in the log and stays
+  // unconnected, without a message box.
+  const std::string err =
+      StartWindows(directory_, "--port " + std::to_string(closed_port), "Can.t find the server");
   const std::size_t loaded = err.find("Client: Library TarnixT.dll loaded succesfully.\n");
   const std::size_t network = err.find("Client: Network initialized !\n");
-  // ShowMsgs(0) at start, before anyone connected.
-  const std::size_t msgs = err.find(
-      "Client: No NetWork Connection - (CliTransmitCmd)\n"
-      "Client: No NetWork Connection - (CliReceiveRes)\n");
+  const std::size_t tried =
+      err.find("Client: Can't find the server (check if Listening on this Port). - (InitClient)\n");
   ASSERT_NE(loaded, std::string::npos) << err;
   ASSERT_NE(network, std::string::npos) << err;
-  ASSERT_NE(msgs, std::string::npos) << err;
+  ASSERT_NE(tried, std::string::npos) << err;
   EXPECT_LT(loaded, network);
-  EXPECT_LT(network, msgs);
+  EXPECT_LT(network, tried);
+  EXPECT_EQ(err.find("Connected to server"), std::string::npos) << err;
 }
 
 TEST_F(Batch, TheServerSeesTheClientAtItsSourceAddress) {
@@ -228,6 +243,9 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
       {"decimals beyond ten", "--run s.txt --decimals 11" + Port(), 2, decimals},
       {"decimals empty", "--run s.txt --decimals ''" + Port(), 2, decimals},
       {"decimals with a point", "--run s.txt --decimals 4.0" + Port(), 2, decimals},
+      {"unknown format", "--run s.txt --format exp" + Port(), 2,
+       "Corvane: --format takes fixed or sci\n"},
+      {"format without value", "--run s.txt --format", 2, "missing value after --format"},
   };
   for (const Refusal& c : cases) {
     const Outcome o = Corvane(c.arguments);
@@ -239,6 +257,47 @@ TEST_F(Batch, RefusesWhatItCannotRun) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: Corvane [--run SCRIPT]", 0), 0u);
   EXPECT_NE(help.out.find("  --source ADDR "), std::string::npos) << help.out;
+}
+
+TEST_F(Batch, FormatSciWritesExponentsWhereFixedPointHidesTheNumber) {
+  Write("s.txt", "Expr = 1.5e-7\nExpr = 6.022E23\nExpr = 1/4\n");
+  const Outcome sci = Corvane("--run s.txt --format sci" + Port());
+  EXPECT_EQ(sci.status, 0) << sci.err;
+  EXPECT_EQ(sci.out,
+            "Ln 1: Expression = 1.5e-7:                     \n"
+            "       Result => Number = 1.5000E-07\n\n"
+            "Ln 2: Expression = 6.022E23:                     \n"
+            "       Result => Number = 6.0220E+23\n\n"
+            "Ln 3: Expression = 1/4:                     \n"
+            "       Result => Number = 0.2500\n\n");
+}
+
+// --help lists every command the interpreter runs, from the keyword table;
+// --list-functions the functions and constants.
+TEST_F(Batch, HelpListsEveryCommandAndTheFunctions) {
+  const Outcome help = Corvane("--help");
+  ASSERT_EQ(help.status, 0);
+  const std::string listing = help.out.substr(help.out.find("Script commands"));
+  std::string lower;
+  for (const char c : listing)
+    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const std::string_view command : corvane::Interpreter::CommandKeywords()) {
+    const std::string at_line = "\n  " + std::string(command);
+    const std::size_t found = lower.find(at_line);
+    ASSERT_NE(found, std::string::npos) << command << "\n" << listing;
+    const char after = lower[found + at_line.size()];
+    EXPECT_TRUE(after == ' ' || after == '(') << command;
+  }
+  EXPECT_NE(listing.find("  Funct = FuncName; expression\n"), std::string::npos) << listing;
+
+  const Outcome functions = Corvane("--list-functions");
+  EXPECT_EQ(functions.status, 0);
+  for (const char* word :
+       {" sin ", " arccosec ", " mod ", " geom_mean ", " det", "  pi = 3.1415926536\n",
+        "  e = 2.7182818285\n", "  to_rad = 0.0174532925\n"}) {
+    EXPECT_NE(functions.out.find(word), std::string::npos) << word << "\n" << functions.out;
+  }
+  EXPECT_EQ(functions.out.find("exp("), std::string::npos);
 }
 
 }  // namespace

@@ -65,18 +65,34 @@ TEST(Highlighter, ColoursErrorMarkersOfTheOutput) {
   EXPECT_TRUE(txthl::HighlightOutput("Ln 1: Expression = sin(x):").empty());
 }
 
-TEST(Highlighter, TheTableHoldsItsThreeParts) {
+TEST(Highlighter, TheTableHoldsItsFourParts) {
+  using Kind = txthl::Keyword::Kind;
   int script = 0;
   int functions = 0;
+  int constants = 0;
   int output = 0;
   for (const txthl::Keyword& k : txthl::Keywords()) {
-    script += k.kind != txthl::Keyword::Kind::Function && k.kind != txthl::Keyword::Kind::Output;
-    functions += k.kind == txthl::Keyword::Kind::Function;
-    output += k.kind == txthl::Keyword::Kind::Output;
+    script += k.kind != Kind::Function && k.kind != Kind::Output && k.kind != Kind::Constant;
+    functions += k.kind == Kind::Function;
+    constants += k.kind == Kind::Constant;
+    output += k.kind == Kind::Output;
   }
-  EXPECT_EQ(script, 22);
-  EXPECT_EQ(functions, 57);
+  EXPECT_EQ(script, 24);
+  EXPECT_EQ(functions, 58);
+  EXPECT_EQ(constants, 6);
   EXPECT_EQ(output, 1);
+}
+
+// Constants are coloured where they stand as whole words: "e" in "2*e",
+// not in "1e-3", "exp" or "Expr".
+TEST(Highlighter, ConstantsAreWholeWords) {
+  EXPECT_EQ(txthl::HighlightLine("Expr = 2*e + 1e-3 + pi").ranges,
+            (std::vector<Range>{{0, 5, kBlue, true}, {20, 2, kLight}, {9, 1, kLight}}));
+  EXPECT_EQ(txthl::HighlightLine("Expr = 30*to_rad", 12).help,
+            std::string("Constant: TO_RAD = 0.0174532925"));
+  EXPECT_EQ(txthl::HighlightWordAtCursor("Expr = pi/2", 9).help,
+            std::string("Constant: PI = 3.1415926536"));
+  EXPECT_FALSE(txthl::HighlightWordAtCursor("Expr = 1e-3", 9).help);
 }
 
 // The colouring table and the interpreter each list the script keywords:
@@ -88,7 +104,7 @@ TEST(Highlighter, EveryScriptKeywordIsACommand) {
     EXPECT_TRUE(corvane::Interpreter::IsCommand(corvane::KeywordOf(k.text + " = 1"))) << k.text;
     ++commands;
   }
-  EXPECT_EQ(commands, 19);
+  EXPECT_EQ(commands, 21);
 }
 
 TEST(Interpreter, KnowsOnlyItsCommands) {

@@ -78,7 +78,7 @@ TEST(PromptHelp, TellsTheKeywordsHelpInAnyCase) {
       {"plot", plot},
       {"PLOT", plot},
       {"sin", "Function: SIN"},
-      {"solvepolyn", "solvepolyn: a command with no help text"},
+      {"solvepolyn", "Syntax: SolvePolyn = Polynomium"},
       {"(", "no help for '(': help lists the commands"},
   };
   for (const auto& [topic, holds] : cases) {

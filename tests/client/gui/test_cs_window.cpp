@@ -80,17 +80,25 @@ class CsWindowTest : public QObject {
     for (QLabel* label : server.findChildren<QLabel*>()) server_labels << label->text();
     QVERIFY(server_labels.contains(QStringLiteral("My IP Addr:")));
 
-    // The client's End and close box do nothing; the server's end it.
+    // End and the close box end the program in both forms; the client
+    // window stays until the program (its main window) has ended.
     client.show();
     QTest::mouseClick(client.EndButton(), Qt::LeftButton);
+    QCOMPARE(ends, 1);
     client.close();
+    QCOMPARE(ends, 2);
     QVERIFY(client.isVisible());
-    QCOMPARE(ends, 0);
     server.show();
     QTest::mouseClick(server.EndButton(), Qt::LeftButton);
-    QCOMPARE(ends, 1);
+    QCOMPARE(ends, 3);
     server.close();
-    QCOMPARE(ends, 2);
+    QCOMPARE(ends, 4);
+    // Without an end action the client window's buttons do nothing.
+    trx::CsWindow bare(trx::CsWindow::Form::Client, {});
+    bare.show();
+    QTest::mouseClick(bare.EndButton(), Qt::LeftButton);
+    bare.close();
+    QVERIFY(bare.isVisible());
   }
 
   void theServerWindowServesAndEnds() {

@@ -2,6 +2,7 @@
 // typing, Evaluate, the Output and Messages fields, the file buttons, the
 // line numbers, the in-line help, and the layout with substitute fonts.
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -25,6 +26,7 @@
 namespace {
 
 const QString kTag(20, QLatin1Char(' '));
+using W = corvane::MainWindow;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -281,7 +283,6 @@ class MainWindowTest : public QObject {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("text");
-    using W = corvane::MainWindow;
     const struct {
       int number;
       const char* type;
@@ -305,10 +306,11 @@ class MainWindowTest : public QObject {
         {W::kDebugMessages, "QRadioButton", "Show Debug Messages (=2)"},
         {W::kAllMessages, "QRadioButton", "Show All Messages (=3)"},
         {W::kDecimals, "QLineEdit", "4"},
+        {W::kScientific, "QCheckBox", "sci format"},
     };
     int expected = 8;
     for (const auto& c : controls) {
-      QCOMPARE(c.number, expected++);  // 8 to 25, none left out
+      QCOMPARE(c.number, expected++);  // 8 to 26, none left out
       QTest::newRow(c.text) << c.number << QString::fromUtf8(c.type) << QString::fromUtf8(c.text);
     }
   }
@@ -326,7 +328,67 @@ class MainWindowTest : public QObject {
     if (auto* line = qobject_cast<QLineEdit*>(control)) shown = line->text();
     QCOMPARE(shown, text);
     QVERIFY(window_->Control(7) == nullptr);
-    QVERIFY(window_->Control(26) == nullptr);
+    QVERIFY(window_->Control(27) == nullptr);
+  }
+
+  void theSciBoxWritesExponents() {
+    window_->Input()->setPlainText(QStringLiteral("Expr = 1.5e-7"));
+    window_->Scientific()->setChecked(true);
+    QTest::mouseClick(Button(8), Qt::LeftButton);
+    QVERIFY(window_->Output()->toPlainText().contains(QStringLiteral("Number = 1.5000E-07\n")));
+  }
+
+  void theOutputIsReadOnlyButSelectable() {
+    window_->Input()->setPlainText(QStringLiteral("Expr = 6*7"));
+    QTest::mouseClick(Button(8), Qt::LeftButton);
+    const QString before = window_->Output()->toPlainText();
+    QTest::keyClicks(window_->Output(), QStringLiteral("typed"));
+    QTest::keyClick(window_->Output(), Qt::Key_Backspace);
+    QCOMPARE(window_->Output()->toPlainText(), before);
+    QTest::keyClick(window_->Output(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window_->Output(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), before);
+  }
+
+  // Both lines of a keyword's help show whole, between the two boxes.
+  void theHelpShowsBothLines() {
+    window_->Input()->setPlainText(QStringLiteral("Plot(0; x; 1; 10) = cos(x)"));
+    QTest::keyClick(window_->Input(), Qt::Key_Right);
+    QPlainTextEdit* help = window_->Help();
+    QCOMPARE(help->document()->blockCount(), 2);
+    QCOMPARE(help->pos(), QPoint(100, 297));
+    QVERIFY(help->geometry().bottom() < window_->Output()->geometry().top());
+    QTextCursor end(help->document());
+    end.movePosition(QTextCursor::End);
+    QVERIFY(help->cursorRect(end).bottom() < help->viewport()->height());
+    const QFontMetrics metrics(help->font());
+    for (const QString& line : help->toPlainText().split(QLatin1Char('\n'))) {
+      QVERIFY2(metrics.horizontalAdvance(line) <= help->viewport()->width(), qPrintable(line));
+    }
+  }
+
+  // Evaluate without a server: one block and the Messages field say so at
+  // once, whole; no plot window opens.
+  void evaluateWithoutAServerSaysSoOnce() {
+    trx::Disconnect();
+    window_->Input()->setPlainText(QStringLiteral("Expr = 1\nPlot(0; x; 1; 10) = x"));
+    QTest::mouseClick(Button(8), Qt::LeftButton);
+    const QString text = QStringLiteral(
+        "Not connected to a server: press Connect / Listen in the Client/Server window");
+    QCOMPARE(window_->Output()->toPlainText(), QStringLiteral("===>  ") + text + QLatin1Char('\n'));
+    QLabel* messages = window_->Messages();
+    QCOMPARE(messages->text(), text);
+    const QRect needed =
+        QFontMetrics(messages->font())
+            .boundingRect(QRect(0, 0, messages->width() - 6, 1000), Qt::TextWordWrap, text);
+    QVERIFY(needed.height() <= messages->height() - 4);
+    QVERIFY(!messages->geometry().intersects(window_->Control(W::kSettings)->geometry()));
+    QVERIFY(window_->Plots().Open().empty());
+    QCOMPARE(window_->ConnectionStatus(), std::string("not connected"));
+
+    QVERIFY(trx::InitClient("127.0.0.1", server_->Port()) != 0);
+    QTest::mouseClick(Button(8), Qt::LeftButton);
+    QCOMPARE(messages->geometry(), QRect(5, 585, 115, 20));
   }
 
   void aboutBoxes() {
