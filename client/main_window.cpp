@@ -307,10 +307,24 @@ void MainWindow::Evaluate() {
                                                         : NumberFormat::Fixed);
   interpreter_.Run(input_->toPlainText().toStdString(), decimals_->text().toStdString());
   RefreshLineNumbers();
-  input_->moveCursor(QTextCursor::Start);
+  SelectErrorLine(interpreter_.FirstPlacedErrorLine());
   QApplication::restoreOverrideCursor();
   running_ = false;
   if (trx::Client().ClientConnected == 0) SetConnectionStatus(false);  // lost during the run
+}
+
+void MainWindow::SelectErrorLine(int line) {
+  // The Input box shows the line whose error the library could place, so
+  // that it can be mended at once; without one it goes back to the top.
+  const QTextBlock block = input_->document()->findBlockByNumber(line - 1);
+  if (line <= 0 || !block.isValid()) {
+    input_->moveCursor(QTextCursor::Start);
+    return;
+  }
+  QTextCursor cursor(block);
+  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  input_->setTextCursor(cursor);
+  input_->ensureCursorVisible();
 }
 
 void MainWindow::NotConnected() {

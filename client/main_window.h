@@ -120,6 +120,8 @@ class MainWindow : public QWidget, public UserInterface {
   void Message(const std::string& text);
   // Evaluate without a connection: one block and the Messages field say so.
   void NotConnected();
+  // Selects line (from 1) of the Input box; 0 puts the cursor at the start.
+  void SelectErrorLine(int line);
   // The Messages field grows downwards, wrapping, for a text wider than it.
   void FitMessages();
 

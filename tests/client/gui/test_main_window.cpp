@@ -338,6 +338,25 @@ class MainWindowTest : public QObject {
     QVERIFY(window_->Output()->toPlainText().contains(QStringLiteral("Number = 1.5000E-07\n")));
   }
 
+  void theInputSelectsTheLineOfAPlacedError() {
+    struct Case {
+      const char* script;
+      QString selected;  // "" when the cursor goes back to the top
+    };
+    const Case cases[] = {
+        {"Expr = 1+1\nExpr = 2*zz\nExpr = sqrtt(2)\n", QStringLiteral("Expr = 2*zz")},
+        {"Expr = 1/0\n' a comment\nExpr = (1+2\n", QStringLiteral("Expr = (1+2")},
+        {"Expr = 1/0\nExpr = 2\n", QString()},
+    };
+    for (const Case& c : cases) {
+      window_->Input()->setPlainText(QString::fromUtf8(c.script));
+      QTest::mouseClick(Button(8), Qt::LeftButton);
+      const QTextCursor cursor = window_->Input()->textCursor();
+      QCOMPARE(cursor.selectedText(), c.selected);
+      if (c.selected.isEmpty()) QCOMPARE(cursor.position(), 0);
+    }
+  }
+
   void theOutputIsReadOnlyButSelectable() {
     window_->Input()->setPlainText(QStringLiteral("Expr = 6*7"));
     QTest::mouseClick(Button(8), Qt::LeftButton);
