@@ -164,8 +164,8 @@ int main(int argc, char** argv) {
     if (!options.script.empty() || !options.plot_png.empty()) {
       return Usage("--repl goes with neither --run nor --plot-png");
     }
-    return corvane::RunPrompt(
-        {options.host, options.port, options.source, options.decimals, options.log});
+    return corvane::RunPrompt({options.host, options.port, options.source, options.decimals,
+                               options.format, options.log});
   }
   if (options.script.empty()) {
     if (!corvane::DisplayAvailable()) {

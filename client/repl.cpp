@@ -421,6 +421,7 @@ int RunPrompt(const PromptOptions& options) {
   } ui;
   ui.on_plot = ShowPlotNote;
   Interpreter interpreter(ui);
+  interpreter.SetNumberFormat(options.format);
 
   const bool terminal = ::isatty(STDIN_FILENO) == 1;
   // Lines from a pipe were typed nowhere: they stay out of the history.

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "number_format.h"
+
 namespace corvane {
 
 struct PromptOptions {
@@ -17,6 +19,7 @@ struct PromptOptions {
   int port = 6832;
   std::string source;  // the local address to connect from; "" for the system's choice
   std::string decimals = "4";
+  NumberFormat format = NumberFormat::Fixed;
   bool log = false;
 };
 

@@ -315,6 +315,12 @@ TEST_F(Prompt, ReadsPlainLinesWithoutATerminal) {
       {"a plot", "Plot(0; x; 1; 2; [p.txt]) = x\n", repl, 0, "",
        "plot 1: 3 samples of x written to " + dir_.path + "/p.txt; the prompt draws no window"},
       {"no server", "1\n", "$C --repl --port 1", 2, "", "Corvane: no server at 127.0.0.1:1\n"},
+      {"scientific numbers, an error's place", "1.5e-7*1\n2*zz\n", repl + " --format sci", 0,
+       Expression(1, "1.5e-7*1", "1.5000E-07") +
+           Block(2, "Expression = 2*zz",
+                 "Result => ===>  ERROR n. = -7: Token match error (eval)\n"
+                 "       at column 3: 'zz' (unknown variable)"),
+       ""},
       {"a script on standard input", "Expr = 1/4\r\nExpr = 1/0\n", run, 1,
        Expression(1, "1/4", "0.2500") + Block(2, "Expression = 1/0", division), "1 errors found\n"},
       {"standard input beyond 16 MiB", std::string((std::size_t{16} << 20) + 1, ' '), run, 2, "",
