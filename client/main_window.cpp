@@ -369,13 +369,12 @@ void MainWindow::FitMessages() {
 void MainWindow::ClosePlots() { plots_.CloseAll(); }
 
 void MainWindow::ShowPlot(const Plot& plot) {
-  const std::vector<PlotWindow*> earlier = plots_.Open();
-  PlotWindow* window = plots_.Open(plot);
-  // A curve added to a window already open leaves it where it is.
-  if (std::find(earlier.begin(), earlier.end(), window) != earlier.end()) return;
-  // Beside the windows in view, cascading after the last plot, the Input
-  // box left uncovered where the screen has room.
-  PlaceNewWindow(window, this, InputArea(), earlier.empty() ? nullptr : earlier.back());
+  // A new window goes beside the windows in view, cascading after the last
+  // plot, the Input box left uncovered where the screen has room; a curve
+  // added to a window already open leaves it where it is.
+  plots_.Open(plot, [this](PlotWindow* window, PlotWindow* previous) {
+    PlaceNewWindow(window, this, InputArea(), previous);
+  });
 }
 
 void MainWindow::ClearAll() {

@@ -224,17 +224,24 @@ void PlotWindows::CloseAll() {
   windows_.clear();
 }
 
-PlotWindow* PlotWindows::Open(const Plot& plot) {
+PlotWindow* PlotWindows::Open(const Plot& plot, const Placement& place) {
   if (plot.same && !windows_.empty() && windows_.back() != nullptr &&
       windows_.back()->Number() == plot.number) {
     windows_.back()->AddCurve(plot);
     return windows_.back();
   }
   auto* window = new PlotWindow(plot, main_window_);
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const int desktop = screen != nullptr ? screen->availableGeometry().width() : 1024;
-  const bool first = windows_.empty();
-  window->move(NextPlotPosition(first, last_, desktop));
+  if (place) {
+    PlotWindow* previous = nullptr;
+    for (const QPointer<PlotWindow>& w : windows_) {
+      if (w != nullptr) previous = w.data();
+    }
+    place(window, previous);
+  } else {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int desktop = screen != nullptr ? screen->availableGeometry().width() : 1024;
+    window->move(NextPlotPosition(windows_.empty(), last_, desktop));
+  }
   window->show();
   last_ = window->frameGeometry();
   windows_.emplace_back(window);

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,11 @@ class PlotWindows {
   // one 7 pixels right of the previous, or at the left edge 430 pixels
   // lower when it would pass the desktop's right edge. A plot with "same"
   // goes into the last window instead, if that one is still open and has
-  // its number.
-  PlotWindow* Open(const Plot& plot);
+  // its number. place, when given, puts a new window where it belongs
+  // before it shows (the previous plot window, or nullptr, beside it), so
+  // that it never appears in one place and jumps to another.
+  using Placement = std::function<void(PlotWindow* window, PlotWindow* previous)>;
+  PlotWindow* Open(const Plot& plot, const Placement& place = {});
   std::vector<PlotWindow*> Open() const;
 
  private:
