@@ -29,7 +29,9 @@ bool DisplayAvailable() {
 Desktop::Desktop(const DesktopOptions& options) : options_(options) {
   // The Client/Server window first, so that every log line has its place.
   trx::CsWindow::Actions actions;
-  actions.connect = [this](const std::string& host, int port) { return Connect(host, port); };
+  actions.connect = [this](const std::string& host, int port) {
+    return Connect(host, port, trx::kWaitMs);
+  };
   actions.disconnect = [this] {
     trx::Disconnect();
     RefreshConnection();
@@ -104,14 +106,16 @@ void Desktop::Start() {
   QCoreApplication::processEvents();
 
   // A server at the default address is used at once; none is no error.
-  if (Connect(options_.host, options_.port)) cs_window_->SetConnected(true);
+  // A host that does not answer at all costs a short wait at start, not
+  // the protocol's 10 s: pressing Connect / Listen waits the full time.
+  if (Connect(options_.host, options_.port, kStartConnectMs)) cs_window_->SetConnected(true);
   main_window_->raise();
   main_window_->activateWindow();
   poll_->start(250);
 }
 
-bool Desktop::Connect(const std::string& host, int port) {
-  const bool up = trx::InitClient(host, port, options_.source) != 0;
+bool Desktop::Connect(const std::string& host, int port, int wait_ms) {
+  const bool up = trx::InitClient(host, port, options_.source, wait_ms) != 0;
   if (up) {
     address_ = host + ":" + std::to_string(port);
     cs_window_->SetHostName(trx::LocalHostName());

@@ -56,7 +56,8 @@ class Desktop {
   trx::CsWindow& ClientServer() { return *cs_window_; }
 
  private:
-  bool Connect(const std::string& host, int port);
+  bool Connect(const std::string& host, int port, int wait_ms);
+  static constexpr int kStartConnectMs = 1500;
 
   DesktopOptions options_;
   std::unique_ptr<trx::CsWindow> cs_window_;

@@ -35,7 +35,8 @@ std::optional<sockaddr_in> SourceOf(const std::string& source) {
 
 // Opens a TCP connection within the bounded wait, from source when it is
 // given; -1 on failure.
-int ConnectTo(const std::string& host, int port, const std::optional<sockaddr_in>& source) {
+int ConnectTo(const std::string& host, int port, const std::optional<sockaddr_in>& source,
+              int wait_ms) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
@@ -54,7 +55,7 @@ int ConnectTo(const std::string& host, int port, const std::optional<sockaddr_in
     pollfd p{fd, POLLOUT, 0};
     int error = 0;
     socklen_t length = sizeof error;
-    if (errno != EINPROGRESS || ::poll(&p, 1, kWaitMs) != 1 ||
+    if (errno != EINPROGRESS || ::poll(&p, 1, wait_ms) != 1 ||
         ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
       ::close(fd);
       fd = -1;
@@ -183,7 +184,7 @@ std::string SourceAddressProblem(const std::string& source) {
   return error == EADDRNOTAVAIL ? "not an address of this machine" : std::strerror(error);
 }
 
-int InitClient(const std::string& host, int port, const std::string& source) {
+int InitClient(const std::string& host, int port, const std::string& source, int wait_ms) {
   ClientState& c = Client();
   if (c.ClientConnected != 0) return 0;
   c.PortNumber = port;
@@ -196,7 +197,7 @@ int InitClient(const std::string& host, int port, const std::string& source) {
     }
     from = SourceOf(source);
   }
-  const int fd = ConnectTo(host, port, from);
+  const int fd = ConnectTo(host, port, from, wait_ms);
   if (fd < 0) {
     LogMsg("Can't find the server (check if Listening on this Port).", "InitClient");
     c.ClientConnected = 0;

@@ -44,7 +44,9 @@ ClientState& Client();
 // Opens the connection to host:port; its number, or 0 on failure. A source
 // address (dotted IPv4) is bound first, so that the peer sees the client
 // there: a proxy that balances by source address tells clients apart by it.
-int InitClient(const std::string& host, int port, const std::string& source = {});
+// wait_ms bounds the wait for the connection to be made.
+int InitClient(const std::string& host, int port, const std::string& source = {},
+               int wait_ms = kWaitMs);
 // Why source can not be the local end of a connection ("" when it can): not
 // a dotted IPv4 address, or not one of this machine's.
 std::string SourceAddressProblem(const std::string& source);
