@@ -20,6 +20,7 @@ packages=(
   dpkg-dev                # cpack -G DEB (dpkg-shlibdeps) and the package test
   file                    # cpack -G DEB finds the binaries to hand dpkg-shlibdeps with it
   libedit-dev             # line editing and history of Corvane --repl
+  tmux                    # scripts/screenshots.sh captures the prompt in a terminal
 )
 
 missing=()

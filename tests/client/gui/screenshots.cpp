@@ -88,7 +88,24 @@ int main(int argc, char** argv) {
 
   bool ok = Save(main_window, out + "/main_window.png");
   const auto plots = main_window.Plots().Open();
-  if (!plots.empty()) ok = Save(*plots.front(), out + "/plot_window.png") && ok;
+  if (!plots.empty()) {
+    corvane::PlotWindow& plot = *plots.front();
+    ok = Save(plot, out + "/plot_window.png") && ok;
+    // Two notches of the wheel in, a little right of the middle: the grid
+    // takes rounder steps.
+    const QSize size = plot.Image()->size();
+    plot.ZoomAt(QPointF(size.width() * 0.6, size.height() * 0.5), 0.8 * 0.8);
+    ok = Save(plot, out + "/plot_window_zoomed.png") && ok;
+  }
+
+  // Mistakes, each block saying where the library stopped; the Input box
+  // selects the first such line.
+  main_window.Input()->setPlainText(
+      QStringLiteral("'' Typical mistakes\nVar = r; 2.5\nExpr = pi*r^2 + zz\nExpr = sqrtt(r)\n"
+                     "Expr = (1+2*r\nExpr = 1.5e-7 * r\nExpr = [mNone]*2\n"));
+  main_window.Evaluate();
+  main_window.Output()->moveCursor(QTextCursor::Start);
+  ok = Save(main_window, out + "/main_window_errors.png") && ok;
   ok = Save(client_window, out + "/cs_window_client.png") && ok;
 
   trx::CsWindow server_window(trx::CsWindow::Form::Server, {});
