@@ -21,20 +21,27 @@ const char* Reason(int16_t code, Tok tok) {
       return tok == Tok::End ? "an operand is missing" : "no operand starts here";
     case kErrEvalSyntax: return "an operator was expected here";
     case kErrMatrixNotFound: return tok == Tok::Matrix ? "unknown matrix" : "no matrix here";
-    default: return nullptr;
+    default:
+      // The matrix engine's own failures (positive numbers) are told by
+      // the matrix the step read last: the one it could not use, or the
+      // second of two that do not fit together.
+      return code > 0 && tok == Tok::Matrix ? "the matrix read last when it failed" : nullptr;
   }
 }
 
 }  // namespace
 
 void RecordPlace(State& st, int16_t code) {
-  if (Reason(code, st.tok) == nullptr) return;
+  const bool by_matrix = code > 0 && st.matrix_end > st.matrix_start;
+  const Tok tok = by_matrix ? Tok::Matrix : st.tok;
+  if (Reason(code, tok) == nullptr) return;
   ErrorPlace& place = st.place;
   place.code = code;
-  place.tok = st.tok;
+  place.tok = tok;
   place.callers_text = st.scanning_callers_text;
-  const std::size_t start = std::min(st.tok_start, st.gExpr.size());
-  const std::size_t end = std::max(start, std::min(st.e_pos, st.gExpr.size()));
+  const std::size_t start = std::min(by_matrix ? st.matrix_start : st.tok_start, st.gExpr.size());
+  const std::size_t end =
+      std::max(start, std::min(by_matrix ? st.matrix_end : st.e_pos, st.gExpr.size()));
   place.column = start + 1;
   // Variables and names with capitals have other spellings: the text shows
   // what the caller wrote.

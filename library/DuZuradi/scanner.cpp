@@ -215,12 +215,14 @@ std::string_view e_tok(const Scanner& sc) {
 void StartScan(State& st, Scanner& sc, std::string_view text) {
   sc.gExpr.assign(text);
   sc.e_pos = 0;
+  sc.matrix_start = sc.matrix_end = 0;
   e_nxt(st, sc);
 }
 
 void StartPreparedScan(State& st, Scanner& sc) {
   sc.gExpr.swap(sc.next_text);
   sc.e_pos = 0;
+  sc.matrix_start = sc.matrix_end = 0;
   e_nxt(st, sc);
 }
 
@@ -244,6 +246,8 @@ int32_t e_nxt(State& st, Scanner& sc) {
       pos = close == std::string_view::npos ? size : close + 1;
       sc.e_spelling = s.substr(start, pos - start);
       sc.tok = Tok::Matrix;
+      sc.matrix_start = start;
+      sc.matrix_end = pos;
       if (pos < size) {
         const char suffix = AsciiUpper(s[pos]);
         if (suffix == 'I' || suffix == 'T' || suffix == 'D') {

@@ -64,6 +64,10 @@ struct Scanner {
   std::size_t e_pos = 0;
   Tok tok = Tok::End;
   std::size_t tok_start = 0;  // where the token read last begins in gExpr
+  // Where the last matrix name read lies in gExpr (empty before the first):
+  // a failing matrix step is told by the matrix it read last.
+  std::size_t matrix_start = 0;
+  std::size_t matrix_end = 0;
   // The token's own text: a view into gExpr, into name_buffer (identifiers
   // with capitals, lowered; numbers of variables) or into a constant text.
   std::string_view e_spelling;

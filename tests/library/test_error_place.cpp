@@ -18,6 +18,9 @@ class ErrorPlaces : public Engine, public ::testing::WithParamInterface<PlaceCas
 TEST_P(ErrorPlaces, NameTheTokenAndItsColumn) {
   const PlaceCase& c = GetParam();
   SetVarFunct("x", "3", 0);
+  SetStrMatrix("[mA];2;2;1;2;3;4", 0, 0);
+  SetStrMatrix("[mB];2;3;1;2;3;4;5;6", 0, 0);
+  SetStrMatrix("[mS];2;2;1;2;2;4", 0, 0);  // singular
   double value = 0;
   e_eval(c.expr, &value, 0);
   int32_t column = -1;
@@ -46,8 +49,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "at column 3: 'abcdefghijabcdefghijabcdefghijabcdefghij...' (unknown variable)"},
         // Commas read as points keep their columns.
         PlaceCase{"1,5+zz", 5, "at column 5: 'zz' (unknown variable)"},
+        // A failing matrix step names the matrix it read last.
+        PlaceCase{"det([mB])", 5, "at column 5: '[mB]' (the matrix read last when it failed)"},
+        PlaceCase{"[mA]+[mB]", 6, "at column 6: '[mB]' (the matrix read last when it failed)"},
+        PlaceCase{"2/[mS]+1", 3, "at column 3: '[mS]' (the matrix read last when it failed)"},
         // Value errors and successes have no place.
-        PlaceCase{"1/0", 0, ""}, PlaceCase{"sqr(-1)", 0, ""}, PlaceCase{"x+1", 0, ""}));
+        PlaceCase{"1/0", 0, ""}, PlaceCase{"sqr(-1)", 0, ""}, PlaceCase{"x+1", 0, ""},
+        PlaceCase{"[mA]*[mA]", 0, ""}));
 
 TEST_F(Engine, AFailureInAPastedFunctionNamesTheTokenWithoutAColumn) {
   SetVarFunct("x", "3", 0);
