@@ -4,6 +4,7 @@
 # Tarnix.lib and the module-definition file Tarnix.def.
 
 set(TARNIX_DEF_FILE ${CMAKE_CURRENT_BINARY_DIR}/Tarnix.def)
+set(linker_def ${CMAKE_CURRENT_BINARY_DIR}/Tarnix-linker.def)
 set_target_properties(Tarnix PROPERTIES
   PREFIX ""
   IMPORT_PREFIX ""
@@ -13,15 +14,20 @@ set_target_properties(Tarnix PROPERTIES
 # it, only Windows' own.
 target_link_options(Tarnix PRIVATE
   -static
-  -Wl,--output-def,${TARNIX_DEF_FILE})
-set_property(TARGET Tarnix APPEND PROPERTY ADDITIONAL_CLEAN_FILES ${TARNIX_DEF_FILE})
+  -Wl,--output-def,${linker_def})
+add_custom_command(TARGET Tarnix POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DIN=${linker_def} -DOUT=${TARNIX_DEF_FILE}
+          -DDLL=$<TARGET_FILE_NAME:Tarnix> -P ${PROJECT_SOURCE_DIR}/cmake/ModuleDefinition.cmake
+  BYPRODUCTS ${TARNIX_DEF_FILE}
+  VERBATIM)
+set_property(TARGET Tarnix APPEND PROPERTY ADDITIONAL_CLEAN_FILES ${linker_def})
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # 32-bit __stdcall names come out decorated (e_eval@12); --kill-at exports
   # them as callers name them (e_eval). The linker's import library would
   # then carry the plain names, which no program compiled with tarnix.h asks
   # for (it wants _e_eval@12): the import library is made again from the
-  # decorated names of the .def, with -k giving the loader the plain ones.
+  # decorated names of Tarnix.def, with -k giving the loader the plain ones.
   if(NOT CMAKE_DLLTOOL)
     find_program(CMAKE_DLLTOOL NAMES ${CMAKE_C_COMPILER_TARGET}-dlltool dlltool REQUIRED)
   endif()
