@@ -1,5 +1,5 @@
 /*
- * tarnix.h - the C interface of libTarnix.so.
+ * tarnix.h - the C interface of libTarnix.so (Tarnix.dll on Windows).
  *
  * Tarnix evaluates expression texts with variables and user functions, keeps
  * a store of named matrices, does linear algebra and offers numerical methods.
@@ -25,8 +25,19 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* On Windows the exports are Tarnix.dll's: TARNIX_BUILDING_DLL is defined
+ * while the DLL itself is compiled, TARNIX_STATIC where the library's code is
+ * linked into the program itself; every other program imports them. 32-bit
+ * exports are __stdcall, as Windows callers of such DLLs expect, and carry
+ * plain names (e_eval, not e_eval@12). */
 #if defined(_WIN32)
+#if defined(TARNIX_STATIC)
+#define TARNIX_API
+#elif defined(TARNIX_BUILDING_DLL)
 #define TARNIX_API __declspec(dllexport)
+#else
+#define TARNIX_API __declspec(dllimport)
+#endif
 #if defined(_M_IX86) || defined(__i386__)
 #define TARNIX_CALL __stdcall
 #else

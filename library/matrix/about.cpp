@@ -1,14 +1,23 @@
 // The library's about text and the version reader behind it. Each binary
-// of the system carries a version stamp (major.minor.release.build) that
-// DisplayVerInfo finds in the file.
-#include <dlfcn.h>
+// of the system carries its version (major.minor.release.build): on Linux
+// as a stamp that DisplayVerInfo finds in the file, on Windows as the
+// VERSIONINFO resource that Windows itself shows for the file.
 #include <sys/stat.h>
+#if defined(_WIN32)
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "../DuZuradi/duzuradi.h"
 #include "matrix.h"
@@ -16,6 +25,38 @@
 
 namespace tarnix::matrix {
 namespace {
+
+#if defined(_WIN32)
+
+// The file and product versions of the version resource of the regular
+// file at path. 0: none there; -1: found; otherwise the system error number
+// of a failed read.
+int ReadStamp(const std::string& path, std::string& file, std::string& product) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  if (size == 0) return 0;  // no resource, or no module at all
+  std::vector<char> data(size);
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) {
+    return static_cast<int>(GetLastError());
+  }
+  void* block = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(data.data(), "\\", &block, &length) || length < sizeof(VS_FIXEDFILEINFO)) {
+    return 0;
+  }
+  const auto* info = static_cast<const VS_FIXEDFILEINFO*>(block);
+  const auto four = [](DWORD high, DWORD low) {
+    return std::to_string(HIWORD(high)) + '.' + std::to_string(LOWORD(high)) + '.' +
+           std::to_string(HIWORD(low)) + '.' + std::to_string(LOWORD(low));
+  };
+  file = four(info->dwFileVersionMS, info->dwFileVersionLS);
+  product = four(info->dwProductVersionMS, info->dwProductVersionLS);
+  return -1;
+}
+
+#else
 
 // The marker is put together at run time, so that this code's own text is
 // not taken for a stamp.
@@ -85,24 +126,46 @@ int ReadStamp(const std::string& path, std::string& file, std::string& product) 
   return in.bad() ? (errno != 0 ? errno : EIO) : 0;
 }
 
+#endif  // _WIN32
+
 void CopyOut(char* buffer, const std::string& text) {
   if (buffer != nullptr) std::memcpy(buffer, text.c_str(), text.size() + 1);
 }
 
 std::string LibraryPath() {
+#if defined(_WIN32)
+  // The module this function lives in: Tarnix.dll, whatever the caller
+  // named it when loading it.
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCSTR>(&LibraryPath), &module)) {
+    return {};
+  }
+  char path[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameA(module, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return {};
+  return std::string(path, length);
+#else
   Dl_info info{};
   if (dladdr(reinterpret_cast<const void*>(&LibraryPath), &info) == 0 ||
       info.dli_fname == nullptr) {
     return {};
   }
   return info.dli_fname;
+#endif
 }
 
 std::string FileTime(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return {};
   std::tm tm{};
-  localtime_r(&st.st_mtime, &tm);
+#if defined(_WIN32)
+  const std::time_t seconds = st.st_mtime;
+  if (localtime_s(&tm, &seconds) != 0) return {};
+#else
+  if (localtime_r(&st.st_mtime, &tm) == nullptr) return {};
+#endif
   char text[80];
   std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", tm.tm_mday, tm.tm_mon + 1,
                 tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);

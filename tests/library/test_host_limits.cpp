@@ -251,6 +251,14 @@ TEST_F(HostLimits, AnInterruptedEvaluationLeavesNoInternalMode) {
 std::size_t HeapInUse() {
 #if defined(__GLIBC__)
   return mallinfo2().uordblks;
+#elif defined(_WIN32)
+  // The library and this program allocate from the one C runtime heap.
+  std::size_t used = 0;
+  _HEAPINFO entry{};
+  while (_heapwalk(&entry) == _HEAPOK) {
+    if (entry._useflag == _USEDENTRY) used += entry._size;
+  }
+  return used;
 #else
   return 0;
 #endif

@@ -71,10 +71,18 @@ class CommaLocale : public Engine {
  protected:
   void SetUp() override {
     Engine::SetUp();
+#if defined(_WIN32)
+    // Windows names its locales by language, country and code page.
+    for (const char* name : {"German_Germany.1252", "de-DE"}) {
+      if (std::setlocale(LC_ALL, name) != nullptr) return;
+    }
+    FAIL() << "no German_Germany.1252 locale";
+#else
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8"}) {
       if (std::setlocale(LC_ALL, name) != nullptr) return;
     }
     FAIL() << "no de_DE.UTF-8 locale: run scripts/setup.sh";
+#endif
   }
   void TearDown() override {
     std::setlocale(LC_ALL, "C");
