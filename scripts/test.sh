@@ -2,7 +2,9 @@
 # Builds everything and runs every test: first a normal build, then the
 # library alone as built without Qt and libcurl, then the same unit tests
 # under AddressSanitizer + UndefinedBehaviorSanitizer, then the fuzz target
-# over its kept corpus (every input that once found a fault).
+# over its kept corpus (every input that once found a fault), then the
+# library cross-built as Tarnix.dll for 32-bit and 64-bit Windows and its
+# tests run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,5 +34,8 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIX_FUZ
   -DTARNIX_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-fuzz -j"$jobs" --target fuzz_eval
 build-fuzz/tests/library/fuzz_eval -runs=0 tests/library/fuzz
+
+echo "== Tarnix.dll for Windows, 32-bit and 64-bit, tested under Wine"
+JOBS="$jobs" scripts/test-windows.sh
 
 echo "== all tests passed"
