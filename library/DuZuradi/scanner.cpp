@@ -138,9 +138,11 @@ void ResolveName(State& st, Scanner& sc, std::string_view name) {
   if (!e_constant(sc, name)) sc.tok = Tok::Id;
 }
 
-// The value of a number token (digits and points): whole numbers of up to
-// fifteen digits are exact as doubles and need no decimal conversion.
-double ReadDigitsAndPoints(std::string_view spelling) {
+}  // namespace
+
+// Whole numbers of up to fifteen digits are exact as doubles and need no
+// decimal conversion.
+double NumberTokenValue(std::string_view spelling) {
   if (spelling.size() <= 15) {
     uint64_t v = 0;
     std::size_t i = 0;
@@ -151,6 +153,8 @@ double ReadDigitsAndPoints(std::string_view spelling) {
   }
   return ReadNumber(spelling);
 }
+
+namespace {
 
 uint32_t HexValue(std::string_view spelling) {
   uint32_t v = 0;
@@ -283,7 +287,7 @@ int32_t e_nxt(State& st, Scanner& sc) {
       // "1.2.3" or a lone "." is no number: read as 1.2 or 0 it would give
       // a plausible wrong result, so it becomes a token no operand starts with.
       sc.tok = (points <= 1 && digits) ? Tok::Num : Tok::Other;
-      sc.tok_value = ReadDigitsAndPoints(sc.e_spelling);
+      sc.tok_value = NumberTokenValue(sc.e_spelling);
     } else if (IsLower(AsciiLower(ch)) || ch == '_') {
       bool capitals = IsUpper(ch);
       while (pos < size) {
@@ -312,7 +316,7 @@ int32_t e_nxt(State& st, Scanner& sc) {
       }
     } else {
       sc.e_spelling = s.substr(start, 1);
-      sc.tok = SingleCharToken(ch);
+      sc.tok = (ch == sc.abscissa_mark && ch != '\0') ? Tok::Abscissa : SingleCharToken(ch);
     }
   }
 
