@@ -105,13 +105,16 @@ void TraceCall(State& st, std::string_view name, double argument, double result)
       .Emit(st);
 }
 
-}  // namespace
-
-const Builtin* FindBuiltin(std::string_view name) {
+// Kept inline in e_function, which looks a name up at every call.
+[[gnu::always_inline]] inline const Builtin* Find(std::string_view name) {
   const auto it = std::lower_bound(kBuiltins.begin(), kBuiltins.end(), name,
                                    [](const Builtin& b, std::string_view n) { return b.name < n; });
   return (it != kBuiltins.end() && it->name == name) ? &*it : nullptr;
 }
+
+}  // namespace
+
+const Builtin* FindBuiltin(std::string_view name) { return Find(name); }
 
 double e_function(State& st, std::string_view name, double argument) {
   std::string lowered;
@@ -122,7 +125,7 @@ double e_function(State& st, std::string_view name, double argument) {
   }
   const double x = F(argument);
   double result = 0.0;
-  if (const Builtin* b = FindBuiltin(name)) {
+  if (const Builtin* b = Find(name)) {
     Reported failures{st};
     result = ApplyBuiltin(failures, st, *b, argument);
   } else if (Fail(st, kErrUndefinedFunction)) {

@@ -113,7 +113,8 @@ class Grammar {
   // primary -> num | hex | const | matrix | "(" expr ")" | ("-" | "+") expr(11)
   //          | "not" expr(6) | id "(" expr ")" | stat "(" args ")" | matfunc "(" args ")"
   // Returns false when a matrix operand failed: Expression then returns at once.
-  bool Primary(Operand& value) {
+  // Inlined into Expression, its one caller, as a hand-written parser would have it.
+  [[gnu::always_inline]] bool Primary(Operand& value) {
     switch (sc_.tok) {
       case Tok::Num:
       case Tok::Hex:

@@ -138,11 +138,10 @@ void ResolveName(State& st, Scanner& sc, std::string_view name) {
   if (!e_constant(sc, name)) sc.tok = Tok::Id;
 }
 
-}  // namespace
-
-// Whole numbers of up to fifteen digits are exact as doubles and need no
-// decimal conversion.
-double NumberTokenValue(std::string_view spelling) {
+// The value of a number token (digits and points): whole numbers of up to
+// fifteen digits are exact as doubles and need no decimal conversion. Kept
+// inline in e_nxt, which reads a number at nearly every other token.
+[[gnu::always_inline]] inline double ReadDigitsAndPoints(std::string_view spelling) {
   if (spelling.size() <= 15) {
     uint64_t v = 0;
     std::size_t i = 0;
@@ -153,8 +152,6 @@ double NumberTokenValue(std::string_view spelling) {
   }
   return ReadNumber(spelling);
 }
-
-namespace {
 
 uint32_t HexValue(std::string_view spelling) {
   uint32_t v = 0;
@@ -200,6 +197,8 @@ void TraceToken(State& st, const Scanner& sc) {
 }
 
 }  // namespace
+
+double NumberTokenValue(std::string_view spelling) { return ReadDigitsAndPoints(spelling); }
 
 std::string_view e_tok(const State& st) { return e_tok(static_cast<const Scanner&>(st)); }
 std::string_view e_tok() { return e_tok(gs); }
@@ -287,7 +286,7 @@ int32_t e_nxt(State& st, Scanner& sc) {
       // "1.2.3" or a lone "." is no number: read as 1.2 or 0 it would give
       // a plausible wrong result, so it becomes a token no operand starts with.
       sc.tok = (points <= 1 && digits) ? Tok::Num : Tok::Other;
-      sc.tok_value = NumberTokenValue(sc.e_spelling);
+      sc.tok_value = ReadDigitsAndPoints(sc.e_spelling);
     } else if (IsLower(AsciiLower(ch)) || ch == '_') {
       bool capitals = IsUpper(ch);
       while (pos < size) {
