@@ -20,16 +20,18 @@ namespace {
 constexpr std::size_t kLongestAbscissa = 330;
 
 // The compiler's actions: each step becomes an instruction. An operand
-// remembers whether it is a constant or the abscissa, which its own
-// instruction, the last one written, pushes: an operator on constants is
-// computed at once, and a constant or the abscissa as right operand goes
-// into the operator's instruction.
+// remembers whether it is a constant or the abscissa, which one instruction
+// of its own (at) pushes: an operator or a built-in on constants is
+// computed at once, and a constant or the abscissa as an operand goes into
+// the instruction that uses it. A push moved so, to after the operands
+// that follow it, changes nothing: pushing has no effect but the push.
 class Emitter {
  public:
   enum class Form : uint8_t { Computed, Constant, Abscissa };
   struct Operand {
     Form form = Form::Computed;
     double value = 0.0;
+    std::size_t at = 0;
   };
   struct List {
     uint32_t count = 0;
@@ -48,7 +50,7 @@ class Emitter {
 
   Operand Number(double value) {
     Write(PushStep(value), 1);
-    return {Form::Constant, value};
+    return {Form::Constant, value, program_.Size() - 1};
   }
 
   // The "#" constants: the evaluator computes them as it reads them.
@@ -66,7 +68,7 @@ class Emitter {
     if (st_.depth >= kMaxDepth) return Refuse();
     ++regions_;
     Write(AbscissaStep(), 1);
-    return {Form::Abscissa, 0.0};
+    return {Form::Abscissa, 0.0, program_.Size() - 1};
   }
 
   bool Matrix(std::string_view /*name*/, char /*suffix*/, Operand& value) {
@@ -97,21 +99,11 @@ class Emitter {
       if (failures.failed) return Refuse();
       return Fold(2, value);
     }
-    if (right.form == Form::Computed) {
-      Write(BinaryStep(op, Right::Stack, 0.0), -1);
-      return {};
-    }
-    // The right operand's push is the last instruction: the operator takes
-    // it over.
-    program_.RemoveLast(1);
-    --depth_;
-    if (right.form == Form::Constant && left.form == Form::Abscissa) {
-      program_.RemoveLast(1);
-      program_.Append(AbscissaBinaryStep(op, right.value));
-    } else {
-      program_.Append(BinaryStep(
-          op, right.form == Form::Constant ? Right::Constant : Right::Abscissa, right.value));
-    }
+    // The right operand's push is the later one: it goes first.
+    const Source r = Taken(right, false);
+    const Source l = Taken(left, r == Source::Constant);
+    const int64_t popped = (l == Source::Stack) + (r == Source::Stack);
+    Write(BinaryStep(op, l, left.value, r, right.value), 1 - popped);
     return {};
   }
 
@@ -126,7 +118,9 @@ class Emitter {
       if (failures.failed) return Refuse();
       return Fold(1, value);
     }
-    Write(CallStep(*b), 0);
+    // A call takes the abscissa, not a constant (rnd's, which it draws with).
+    const Source source = Taken(argument, true);
+    Write(CallStep(*b, source), source == Source::Stack ? 0 : 1);
     return {};
   }
 
@@ -169,6 +163,16 @@ class Emitter {
     depth_ += stack_change;
     deepest_ =
         std::max<std::size_t>(deepest_, static_cast<std::size_t>(std::max<int64_t>(depth_, 0)));
+  }
+
+  // Where an instruction takes operand from: its push is removed unless it
+  // is computed, or a constant where the instruction has one already.
+  Source Taken(const Operand& operand, bool has_constant) {
+    if (operand.form == Form::Computed) return Source::Stack;
+    if (operand.form == Form::Constant && has_constant) return Source::Stack;
+    program_.Remove(operand.at);
+    --depth_;
+    return operand.form == Form::Constant ? Source::Constant : Source::Abscissa;
   }
 
   // The last n instructions, the pushes of constants, replaced by value.
@@ -264,12 +268,16 @@ std::unique_ptr<CompiledPoints> CompilePoints(State& st, const Substitution& poi
   sc.abscissa_mark = kAbscissaMark;
   StartScan(st, sc, text);
   Emitter emitter(st, compiled->program);
-  Grammar<Emitter>(st, sc, emitter).Expression(1);
+  const Emitter::Operand result = Grammar<Emitter>(st, sc, emitter).Expression(1);
   if (st.e_error != kNoError || emitter.refused() || sc.tok != Tok::End ||
       emitter.regions() != hits) {
     return nullptr;
   }
   compiled->program.SetDepth(std::max<std::size_t>(emitter.deepest(), 1));
+  // Computed whole already (the abscissa nowhere, rnd and comparisons not
+  // in it): every point gives this number.
+  compiled->constant = result.form == Emitter::Form::Constant && std::isfinite(result.value);
+  compiled->value = result.value;
   compiled->ticks = pasting_steps + emitter.ticks();
   compiled->pasting = pasting_steps;
   compiled->tokens = sc.e_cnt;
@@ -284,25 +292,6 @@ double AbscissaValueByText(double x) {
   const std::string_view t = text;
   if (!t.empty() && t[0] == '-') return -NumberTokenValue(t.substr(1));
   return NumberTokenValue(t);
-}
-
-double AbscissaValue(double x) {
-  // The text holds x * 1e10 rounded to an integer, half to even, over 1e10;
-  // reading it divides that integer by 1e10 with one rounding, as a double
-  // division does while the integer is exact. Below 2^51, adding and
-  // taking away 1.5 * 2^52 rounds to an integer, half to even.
-  constexpr double kScale = 1e10;
-  constexpr double kRound = 6755399441055744.0;
-  if (!(std::fabs(x) < 2e5)) return AbscissaValueByText(x);
-  const double p = x * kScale;
-  double r = std::copysign((p + kRound) - kRound, p);  // "-0" reads as -0
-  const double d = p - r;
-  if (std::fabs(d) == 0.5) {
-    // p is a tie, but x * 1e10 itself may lie beyond it or short of it.
-    const double e = std::fma(x, kScale, -p);
-    if (e != 0.0 && (e > 0.0) == (d > 0.0)) r += 2.0 * d;
-  }
-  return r / kScale;
 }
 
 }  // namespace tarnix

@@ -6,6 +6,7 @@
 // with a mark where the abscissa stands, into a program that the points run.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -25,9 +26,12 @@ inline constexpr char kAbscissaMark = '\x02';
 // (a "-" token and a negation). pasting of the ticks come before the text
 // is scanned, while the user functions are pasted in. The program holds for
 // the variable and function lists of the two generations it was compiled
-// from.
+// from. A program computed whole by the compiler is constant, its value
+// value.
 struct CompiledPoints {
   Program program;
+  bool constant = false;
+  double value = 0.0;
   uint64_t ticks = 0;
   uint64_t pasting = 0;
   uint32_t tokens = 0;
@@ -47,7 +51,24 @@ std::unique_ptr<CompiledPoints> CompilePoints(State& st, const Substitution& poi
 // decimals. AbscissaValue computes it by arithmetic when |x| is small
 // enough for that to be exact, else as AbscissaValueByText, which writes
 // and reads the text. x must be finite.
-double AbscissaValue(double x);
 double AbscissaValueByText(double x);
+inline double AbscissaValue(double x) {
+  // The text holds x * 1e10 rounded to an integer, half to even, over 1e10;
+  // reading it divides that integer by 1e10 with one rounding, as a double
+  // division does while the integer is exact. Below 2^51, adding and
+  // taking away 1.5 * 2^52 rounds to an integer, half to even.
+  constexpr double kScale = 1e10;
+  constexpr double kRound = 6755399441055744.0;
+  if (!(std::fabs(x) < 2e5)) return AbscissaValueByText(x);
+  const double p = x * kScale;
+  double r = std::copysign((p + kRound) - kRound, p);  // "-0" reads as -0
+  const double d = p - r;
+  if (std::fabs(d) == 0.5) [[unlikely]] {
+    // p is a tie, but x * 1e10 itself may lie beyond it or short of it.
+    const double e = std::fma(x, kScale, -p);
+    if (e != 0.0 && (e > 0.0) == (d > 0.0)) r += 2.0 * d;
+  }
+  return r / kScale;
+}
 
 }  // namespace tarnix

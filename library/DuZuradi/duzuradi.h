@@ -259,6 +259,8 @@ class Sampler {
  private:
   // True when a program for the lists as they are now is at hand.
   bool Compiled();
+  // Compiles for the lists as they are now, once for each generation.
+  [[gnu::noinline]] bool Recompiled();
 
   State& st_;
   Substitution points_;

@@ -13,8 +13,13 @@ void Negate(const Instruction& /*in*/, Frame& f) { f.top[-1] = -f.top[-1]; }
 
 void Complementing(const Instruction& /*in*/, Frame& f) { f.top[-1] = Complement(f.top[-1]); }
 
+template <Source argument>
 void Call(const Instruction& in, Frame& f) {
-  f.top[-1] = ApplyBuiltin(f.failures, f.st, *in.builtin, f.top[-1]);
+  if constexpr (argument == Source::Stack) {
+    f.top[-1] = ApplyBuiltin(f.failures, f.st, *in.builtin, f.top[-1]);
+  } else {
+    *f.top++ = ApplyBuiltin(f.failures, f.st, *in.builtin, f.abscissa);
+  }
 }
 
 void Statistic(const Instruction& in, Frame& f) {
@@ -23,23 +28,23 @@ void Statistic(const Instruction& in, Frame& f) {
   f.top = first + 1;
 }
 
-template <Tok op, Right right>
-void Binary(const Instruction& in, Frame& f) {
-  double r;
-  if constexpr (right == Right::Stack) {
-    r = *--f.top;
-  } else if constexpr (right == Right::Constant) {
-    r = in.value;
+// The operand of source: popped, the constant, or the abscissa.
+template <Source source>
+double Operand(double constant, Frame& f) {
+  if constexpr (source == Source::Stack) {
+    return *--f.top;
+  } else if constexpr (source == Source::Constant) {
+    return constant;
   } else {
-    r = f.abscissa;
+    return f.abscissa;
   }
-  double& l = f.top[-1];
-  l = NumberOperation(f.failures, f.st.BoolTrue, op, l, r);
 }
 
-template <Tok op>
-void AbscissaBinary(const Instruction& in, Frame& f) {
-  *f.top++ = NumberOperation(f.failures, f.st.BoolTrue, op, f.abscissa, in.value);
+template <Tok op, Source left, Source right>
+void Binary(const Instruction& in, Frame& f) {
+  const double r = Operand<right>(in.value, f);
+  const double l = Operand<left>(in.left, f);
+  *f.top++ = NumberOperation(f.failures, f.st.BoolTrue, op, l, r);
 }
 
 // The instantiation of Operation for the operator op.
@@ -66,18 +71,22 @@ Step ForOperator(Tok op) {
   }
 }
 
-template <Right right>
+template <Source left, Source right>
 struct BinaryFrom {
   template <Tok op>
   struct Of {
-    static constexpr Step step = &Binary<op, right>;
+    static constexpr Step step = &Binary<op, left, right>;
   };
 };
 
-template <Tok op>
-struct AbscissaWith {
-  static constexpr Step step = &AbscissaBinary<op>;
-};
+template <Source left>
+Step BinaryFor(Tok op, Source right) {
+  switch (right) {
+    case Source::Stack: return ForOperator<BinaryFrom<left, Source::Stack>::template Of>(op);
+    case Source::Constant: return ForOperator<BinaryFrom<left, Source::Constant>::template Of>(op);
+    default: return ForOperator<BinaryFrom<left, Source::Abscissa>::template Of>(op);
+  }
+}
 
 }  // namespace
 
@@ -86,8 +95,8 @@ Instruction AbscissaStep() { return {&PushAbscissa}; }
 Instruction NegateStep() { return {&Negate}; }
 Instruction ComplementStep() { return {&Complementing}; }
 
-Instruction CallStep(const Builtin& builtin) {
-  Instruction in{&Call};
+Instruction CallStep(const Builtin& builtin, Source argument) {
+  Instruction in{argument == Source::Stack ? &Call<Source::Stack> : &Call<Source::Abscissa>};
   in.builtin = &builtin;
   return in;
 }
@@ -99,16 +108,16 @@ Instruction StatisticStep(StatisticFn statistic, uint32_t count) {
   return in;
 }
 
-Instruction BinaryStep(Tok op, Right right, double constant) {
-  switch (right) {
-    case Right::Stack: return {ForOperator<BinaryFrom<Right::Stack>::Of>(op), constant};
-    case Right::Constant: return {ForOperator<BinaryFrom<Right::Constant>::Of>(op), constant};
-    default: return {ForOperator<BinaryFrom<Right::Abscissa>::Of>(op), constant};
+Instruction BinaryStep(Tok op, Source left, double left_value, Source right, double right_value) {
+  Instruction in;
+  switch (left) {
+    case Source::Stack: in.step = BinaryFor<Source::Stack>(op, right); break;
+    case Source::Constant: in.step = BinaryFor<Source::Constant>(op, right); break;
+    default: in.step = BinaryFor<Source::Abscissa>(op, right); break;
   }
-}
-
-Instruction AbscissaBinaryStep(Tok op, double constant) {
-  return {ForOperator<AbscissaWith>(op), constant};
+  in.value = right_value;
+  in.left = left_value;
+  return in;
 }
 
 }  // namespace tarnix

@@ -27,34 +27,34 @@ using Step = void (*)(const Instruction& in, Frame& frame);
 struct Instruction {
   Step step = nullptr;
   double value = 0.0;  // a number pushed, or a binary operator's constant right operand
+  double left = 0.0;   // a binary operator's constant left operand
   const Builtin* builtin = nullptr;
   StatisticFn statistic = nullptr;
   uint32_t count = 0;  // a statistic's arguments
 };
 
-// Where a binary operator's right operand comes from: the stack, the
-// instruction's value, or the abscissa.
-enum class Right : uint8_t { Stack, Constant, Abscissa };
+// Where an operand comes from: the stack, the instruction (a constant), or
+// the abscissa. An operand that is no stack operand saves the instruction
+// that would push it.
+enum class Source : uint8_t { Stack, Constant, Abscissa };
 
 // The instructions a compiler writes. Each pushes its result; the operators
-// and the calls take their operands off the stack first.
+// and the calls take their stack operands off the stack first.
 Instruction PushStep(double value);
 Instruction AbscissaStep();
 Instruction NegateStep();
 Instruction ComplementStep();
-// A built-in applied to the topmost operand.
-Instruction CallStep(const Builtin& builtin);
+// A built-in applied to the topmost operand or to the abscissa.
+Instruction CallStep(const Builtin& builtin, Source argument);
 // A statistic of the topmost count operands.
 Instruction StatisticStep(StatisticFn statistic, uint32_t count);
-// A binary operator; with Right::Constant its right operand is constant.
-Instruction BinaryStep(Tok op, Right right, double constant);
-// The abscissa with a constant: the pair AbscissaStep, BinaryStep(op,
-// Right::Constant, constant) as one instruction.
-Instruction AbscissaBinaryStep(Tok op, double constant);
+// A binary operator; a constant operand is the value given with it.
+Instruction BinaryStep(Tok op, Source left, double left_value, Source right, double right_value);
 
 class Program {
  public:
   void Append(const Instruction& in) { code_.push_back(in); }
+  void Remove(std::size_t at) { code_.erase(code_.begin() + static_cast<std::ptrdiff_t>(at)); }
   void RemoveLast(std::size_t n) { code_.resize(code_.size() - n); }
   std::size_t Size() const { return code_.size(); }
   const Instruction& At(std::size_t i) const { return code_[i]; }

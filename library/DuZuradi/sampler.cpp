@@ -13,12 +13,16 @@ Sampler::Sampler(State& st, std::string_view expr, std::string_view var)
 Sampler::~Sampler() = default;
 
 bool Sampler::Compiled() {
-  const uint64_t variables = st_.VarList.Generation();
-  const uint64_t functions = st_.FunctList.Generation();
-  if (compiled_ != nullptr && compiled_->variables == variables &&
-      compiled_->functions == functions) {
+  if (compiled_ != nullptr && compiled_->variables == st_.VarList.Generation() &&
+      compiled_->functions == st_.FunctList.Generation()) [[likely]] {
     return true;
   }
+  return Recompiled();
+}
+
+bool Sampler::Recompiled() {
+  const uint64_t variables = st_.VarList.Generation();
+  const uint64_t functions = st_.FunctList.Generation();
   if (tried_variables_ == variables && tried_functions_ == functions) return false;
   // The host may have changed a list while it was asked whether to go on.
   tried_variables_ = variables;
@@ -29,7 +33,7 @@ bool Sampler::Compiled() {
 
 int32_t Sampler::Eval(double x, double* value, bool last) {
   Tick(st_);
-  if (!last && std::isfinite(x) && !ReportsWanted(st_) && !TraceReachesLog(st_) && Compiled()) {
+  if (!last && !ReportsWanted(st_) && !TraceReachesLog(st_) && Compiled()) {
     CompiledPoints& c = *compiled_;
     const bool negative = std::signbit(x);  // its text begins with "-"
     const uint64_t ticks = c.ticks + (negative ? c.regions : 0);
@@ -41,10 +45,12 @@ int32_t Sampler::Eval(double x, double* value, bool last) {
         st_.progress_handler != nullptr &&
         (st_.progress_countdown <= 0 ||
          static_cast<uint64_t>(st_.progress_countdown) <= ticks + next_unscanned);
-    if (!asks_host) {
+    // A text of an abscissa that is no number is no number.
+    const bool reads_x = c.regions != 0;
+    if (!asks_host && (!reads_x || std::isfinite(x))) {
       const uint64_t generator = st_.rng_state;
-      double y = 0.0;
-      if (c.program.Run(st_, AbscissaValue(x), y)) {
+      double y = c.value;
+      if (c.constant || c.program.Run(st_, reads_x ? AbscissaValue(x) : 0.0, y)) {
         // What Eval leaves after a point that succeeds.
         st_.e_error = kNoError;
         st_.place.code = 0;
