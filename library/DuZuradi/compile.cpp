@@ -246,16 +246,20 @@ std::unique_ptr<CompiledPoints> CompilePoints(State& st, const Substitution& poi
     return nullptr;
   }
   const std::size_t hits = points.Hits();
-  if (hits > UINT32_MAX || hits > kMaxExpandedLength / kLongestAbscissa) return nullptr;
-  if (!NamesKeepOffAbscissae(st)) return nullptr;
+  if (hits > UINT32_MAX || !NamesKeepOffAbscissae(st)) return nullptr;
+  // Pasting user functions in has a limit on the length of the text.
+  std::size_t limit = kMaxExpandedLength;
+  if (!st.FunctList.empty()) {
+    if (hits > kMaxExpandedLength / kLongestAbscissa) return nullptr;
+    limit -= hits * kLongestAbscissa;
+  }
 
   // The text of a point as Eval prepares it: commas read as points, then
   // the user functions pasted in, with room for the longest abscissae.
   std::string text = points.Marked(kAbscissaMark);
   std::replace(text.begin(), text.end(), ',', '.');
   uint64_t pasting_steps = 0;
-  if (!ExpandFunctionsCounted(st, text, kMaxExpandedLength - hits * kLongestAbscissa,
-                              pasting_steps)) {
+  if (!ExpandFunctionsCounted(st, text, limit, pasting_steps)) {
     return nullptr;
   }
   if (static_cast<std::size_t>(std::count(text.begin(), text.end(), kAbscissaMark)) != hits) {

@@ -435,6 +435,15 @@ TEST_F(CompiledPoints, NestAsDeepAsTheTextMay) {
   }
 }
 
+TEST_F(CompiledPoints, KeepWithinTheLengthOfPastedTexts) {
+  // The text with the function pasted in ends within (1 << 20) characters
+  // for short abscissae ("-2", "0") and beyond it for long ones
+  // ("-1.8333333333").
+  const std::string body = std::string((1 << 20) - 2 - 3 - 6, '0') + "1";
+  const std::string functions = "big=" + body;
+  ExpectSame(Row{"big+x", "x", -2, 2, false, functions.c_str()}, Mode{});
+}
+
 TEST_F(CompiledPoints, ReadTheAbscissaAsItsText) {
   // Ties of the ten-decimal rounding (odd multiples of 2^-11 have eleven
   // decimals ending in 5), their neighbours, and the edges of the arithmetic.
