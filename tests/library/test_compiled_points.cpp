@@ -178,6 +178,7 @@ const Row kRows[] = {
     {"exp(x)", "x", -2, 2, false},
     {"sqr(2)*2", "2", -2, 2, true},
     {"x2+x", "x", -2, 2, false},
+    {"intx*2+sinx", "x", -2, 2, true},  // int(x)*2+sin(x)
     // Texts that never parse, matrices, the mark itself.
     {"x+", "x", -2, 2, false},
     {"(x", "x", -2, 2, false},
