@@ -15,6 +15,7 @@
 //   Argument(o, name)          a function's argument
 //   Function(name, argument)   a built-in applied
 //   StartList(), Add(list, o, name), Statistic(name, list)
+//   MatrixFunctionCall(g)      det, trace, syst or vcoeff, read on with g
 //   Shown(o)                   the number the trace shows
 #pragma once
 
@@ -205,8 +206,7 @@ class Grammar {
   }
 
  public:
-  // What the matrix functions of the evaluator read besides the grammar.
-  State& st() { return st_; }
+  // The scanner MatrixFunctionCall reads its arguments with.
   Scanner& sc() { return sc_; }
 
  private:
