@@ -9,12 +9,13 @@
 #include <cmath>
 
 #include "duzuradi.h"
+#include "operations.h"
 #include "parser.h"
 
 namespace tarnix {
 namespace {
 
-double F(double v) { return static_cast<double>(static_cast<float>(v)); }
+double F(double v) { return Single(v); }
 // -1, 0 or 1: v / |v| would make sgn(0) no number.
 double Sgn(double v) { return std::isnan(v) ? v : static_cast<double>((v > 0) - (v < 0)); }
 double E(double y) { return std::pow(2.71828182845905, y); }
@@ -44,14 +45,6 @@ double Rnd(State& st, double x) {
   const uint64_t span = static_cast<uint64_t>(n) + 1;
   return static_cast<double>(((NextRandom(st) >> 32) * span) >> 32);
 }
-
-// A built-in is a function of its argument, or (rnd) of the state's
-// generator too: then fn is nullptr and of_state computes it.
-struct Builtin {
-  std::string_view name;
-  double (*fn)(double x);
-  double (*of_state)(State& st, double x) = nullptr;
-};
 
 // Sorted by name for the binary search below.
 constexpr std::array<Builtin, 41> kBuiltins{{
@@ -101,12 +94,6 @@ constexpr std::array<Builtin, 41> kBuiltins{{
 static_assert(std::is_sorted(kBuiltins.begin(), kBuiltins.end(),
                              [](const Builtin& a, const Builtin& b) { return a.name < b.name; }));
 
-const Builtin* FindBuiltin(std::string_view name) {
-  const auto it = std::lower_bound(kBuiltins.begin(), kBuiltins.end(), name,
-                                   [](const Builtin& b, std::string_view n) { return b.name < n; });
-  return (it != kBuiltins.end() && it->name == name) ? &*it : nullptr;
-}
-
 void TraceCall(State& st, std::string_view name, double argument, double result) {
   TraceBlock("")
       .Line("'--- e_function(): ---")
@@ -118,7 +105,16 @@ void TraceCall(State& st, std::string_view name, double argument, double result)
       .Emit(st);
 }
 
+// Kept inline in e_function, which looks a name up at every call.
+[[gnu::always_inline]] inline const Builtin* Find(std::string_view name) {
+  const auto it = std::lower_bound(kBuiltins.begin(), kBuiltins.end(), name,
+                                   [](const Builtin& b, std::string_view n) { return b.name < n; });
+  return (it != kBuiltins.end() && it->name == name) ? &*it : nullptr;
+}
+
 }  // namespace
+
+const Builtin* FindBuiltin(std::string_view name) { return Find(name); }
 
 double e_function(State& st, std::string_view name, double argument) {
   std::string lowered;
@@ -129,8 +125,9 @@ double e_function(State& st, std::string_view name, double argument) {
   }
   const double x = F(argument);
   double result = 0.0;
-  if (const Builtin* b = FindBuiltin(name)) {
-    result = NumberOrFail(st, F(b->fn != nullptr ? b->fn(x) : b->of_state(st, x)), name);
+  if (const Builtin* b = Find(name)) {
+    Reported failures{st};
+    result = ApplyBuiltin(failures, st, *b, argument);
   } else if (Fail(st, kErrUndefinedFunction)) {
     std::string line = "Undefined function: '";
     line += name;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -221,12 +222,52 @@ class Substitution {
  public:
   Substitution(std::string_view expr, std::string_view var);
   const std::string& With(double x);
+  // The text with "(" + mark + ")" for every occurrence.
+  std::string Marked(char mark) const;
+  std::size_t Hits() const { return hits_.size(); }
 
  private:
+  void Fill(std::string& text, std::string_view abscissa) const;
+
   std::string expr_;
   std::size_t var_size_;
   std::vector<std::size_t> hits_;
   std::string text_;
+};
+
+struct CompiledPoints;
+
+// Eval of an expression at one abscissa after another, each time the
+// expression with every occurrence of var written as the abscissa
+// (Substitution), for e_evals and Integrate. The expression is compiled
+// once (compile.h) when that can be done; a point the program cannot answer
+// exactly as its text would be answered (a failing step, messages or the
+// trace wanted, the host to be asked within it, the last point of a call) is
+// evaluated from its text. The state is st's.
+class Sampler {
+ public:
+  Sampler(State& st, std::string_view expr, std::string_view var);
+  ~Sampler();
+  Sampler(const Sampler&) = delete;
+  Sampler& operator=(const Sampler&) = delete;
+
+  // One evaluation step (Tick), then Eval(st, text of the point x, value,
+  // 0), with its returns, value and error. last says that no point follows
+  // in this call: the scanner is left as the text leaves it.
+  int32_t Eval(double x, double* value, bool last);
+
+ private:
+  // True when a program for the lists as they are now is at hand.
+  bool Compiled();
+  // Compiles for the lists as they are now, once for each generation.
+  [[gnu::noinline]] bool Recompiled();
+
+  State& st_;
+  Substitution points_;
+  std::unique_ptr<CompiledPoints> compiled_;
+  // The lists' generations at the last try to compile.
+  uint64_t tried_variables_ = UINT64_MAX;
+  uint64_t tried_functions_ = UINT64_MAX;
 };
 
 // Truncation toward zero to a 32-bit integer; outside the range, and for
@@ -337,6 +378,9 @@ const VarView* FindVariable(State& st, std::string_view name);
 // Pastes "(" + body + ")" for every user function of st named in expr; false
 // when the text would outgrow kMaxExpandedLength.
 bool ExpandFunctions(State& st, std::string& expr);
+// The same without ticking or failing: false when the text would outgrow
+// limit; steps counts the ticks ExpandFunctions would have taken.
+bool ExpandFunctionsCounted(const State& st, std::string& expr, std::size_t limit, uint64_t& steps);
 // kErrAmbiguous (and its report) when a function name of st occurs in
 // another entry of the list, else 0.
 int32_t CheckFunctions(State& st);

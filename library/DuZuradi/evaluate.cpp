@@ -138,7 +138,7 @@ int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_vi
                   int32_t n, double* xs, double* ys, double* info) {
   // Taken first, as a copy: a caller's text may live in library memory that
   // the evaluations overwrite (the message log, a returned text).
-  Substitution points(expr, var);
+  Sampler points(state, expr, var);
   if (n < 0 || xs == nullptr || ys == nullptr || info == nullptr) {
     state.e_error = kErrInvalidParameter;
     ReportShort(state, "e_evals", "Invalid number of points or array, n = " + std::to_string(n));
@@ -163,9 +163,8 @@ int32_t EvalRange(State& state, std::string_view expr, double x1, std::string_vi
   bool first_success = true;
   for (std::size_t i = 0; i < count; ++i) {
     if (i + 1 == count && i > 0) x = x2;
-    Tick(state);
     double y = 0.0;
-    Eval(state, points.With(x), &y, 0);
+    points.Eval(x, &y, i + 1 == count);
     if (state.e_error == kNoError) {
       if (first_success) {
         info[1] = info[3] = x;
@@ -196,23 +195,32 @@ Substitution::Substitution(std::string_view expr, std::string_view var)
   }
 }
 
-const std::string& Substitution::With(double x) {
-  text_.clear();
+void Substitution::Fill(std::string& text, std::string_view abscissa) const {
+  text.clear();
   if (hits_.empty()) {
-    text_ = expr_;
-    return text_;
+    text = expr_;
+    return;
   }
-  std::string abscissa = "(";
-  abscissa += TrimNumber(Fixed10(x));
-  abscissa += ')';
   std::size_t from = 0;
   for (std::size_t p : hits_) {
-    text_.append(expr_, from, p - from);
-    text_ += abscissa;
+    text.append(expr_, from, p - from);
+    text += '(';
+    text += abscissa;
+    text += ')';
     from = p + var_size_;
   }
-  text_.append(expr_, from);
+  text.append(expr_, from);
+}
+
+const std::string& Substitution::With(double x) {
+  Fill(text_, TrimNumber(Fixed10(x)));
   return text_;
+}
+
+std::string Substitution::Marked(char mark) const {
+  std::string text;
+  Fill(text, std::string_view(&mark, 1));
+  return text;
 }
 
 int32_t SetBoolSign(int32_t sign) {

@@ -58,6 +58,9 @@ class NameList {
   std::size_t size() const { return length_; }
   const std::string& Text() const;
   void Clear();
+  // Changes with every store and clearing: what was read from the list
+  // holds while it stays the same.
+  uint64_t Generation() const { return generation_; }
 
   // Calls visit(field text) for every field in order up to the first empty
   // one; visit returns false to stop.
@@ -82,6 +85,7 @@ class NameList {
   std::size_t length_ = 0;
   mutable std::string text_;
   mutable bool text_stale_ = false;
+  uint64_t generation_ = 0;
 };
 
 }  // namespace tarnix

@@ -49,6 +49,9 @@ double e_function(State& st, std::string_view name, double argument);
 inline double e_function(std::string_view name, double argument) {
   return e_function(gs, name, argument);
 }
-double e_stats(State& st, Scanner& sc, std::string_view name);
+
+// The value of a number token's spelling (digits and at most one point, an
+// exponent perhaps), as the scanner reads it.
+double NumberTokenValue(std::string_view spelling);
 
 }  // namespace tarnix

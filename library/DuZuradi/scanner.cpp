@@ -139,8 +139,9 @@ void ResolveName(State& st, Scanner& sc, std::string_view name) {
 }
 
 // The value of a number token (digits and points): whole numbers of up to
-// fifteen digits are exact as doubles and need no decimal conversion.
-double ReadDigitsAndPoints(std::string_view spelling) {
+// fifteen digits are exact as doubles and need no decimal conversion. Kept
+// inline in e_nxt, which reads a number at nearly every other token.
+[[gnu::always_inline]] inline double ReadDigitsAndPoints(std::string_view spelling) {
   if (spelling.size() <= 15) {
     uint64_t v = 0;
     std::size_t i = 0;
@@ -196,6 +197,8 @@ void TraceToken(State& st, const Scanner& sc) {
 }
 
 }  // namespace
+
+double NumberTokenValue(std::string_view spelling) { return ReadDigitsAndPoints(spelling); }
 
 std::string_view e_tok(const State& st) { return e_tok(static_cast<const Scanner&>(st)); }
 std::string_view e_tok() { return e_tok(gs); }
@@ -316,7 +319,7 @@ int32_t e_nxt(State& st, Scanner& sc) {
       }
     } else {
       sc.e_spelling = s.substr(start, 1);
-      sc.tok = SingleCharToken(ch);
+      sc.tok = (ch == sc.abscissa_mark && ch != '\0') ? Tok::Abscissa : SingleCharToken(ch);
     }
   }
 

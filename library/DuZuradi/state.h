@@ -51,7 +51,8 @@ enum class Tok : uint8_t {
   LParen,
   RParen,
   Semicolon,
-  Other,  // any other single character
+  Abscissa,  // the mark of a compiled abscissa (Scanner::abscissa_mark)
+  Other,     // any other single character
 };
 
 // The scanner's state: the text of one expression, where the scanner stands
@@ -78,6 +79,9 @@ struct Scanner {
   // The next expression's text, prepared (commas, user functions) before
   // it replaces gExpr; kept between evaluations so that they do not allocate.
   std::string next_text;
+  // A character read as Tok::Abscissa; 0 for none. Only the compiler of
+  // sampled expressions (compile.h) sets it, on a scanner of its own.
+  char abscissa_mark = 0;
 };
 
 // Where the scanner stood when an evaluation failed: the token's place in
@@ -134,6 +138,11 @@ struct State : Scanner {
 
   // Scratch text reused between calls so that the hot path does not allocate.
   std::string work_points;
+
+  // Whether e_evals and Integrate may run their expression as a compiled
+  // program (compile.h). Off, every point is evaluated from its text: the
+  // tests compare both ways.
+  bool compile_points = true;
 };
 
 // The process-wide engine's state (a reference bound as the library loads).

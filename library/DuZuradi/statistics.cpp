@@ -1,37 +1,37 @@
-// e_stats: the statistics words. They take any number of ";"-separated
-// arguments and work in double precision.
+// The statistics words. They take any number of ";"-separated arguments
+// (the grammar reads them) and work in double precision.
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
 
-#include "duzuradi.h"
-#include "parser.h"
+#include "operations.h"
 
 namespace tarnix {
 namespace {
 
-using Values = std::vector<double>;
+using Values = std::span<const double>;
 
-double Sum(const Values& v) {
+double Sum(Values v) {
   double s = 0.0;
   for (double x : v) s += x;
   return s;
 }
 
-double SumOfSquares(const Values& v) {
+double SumOfSquares(Values v) {
   double s = 0.0;
   for (double x : v) s += x * x;
   return s;
 }
 
-double Product(const Values& v) {
+double Product(Values v) {
   double p = 1.0;
   for (double x : v) p *= x;
   return p;
 }
 
-double Median(Values v) {
+double Median(Values values) {
+  std::vector<double> v(values.begin(), values.end());
   // Non-numbers sort last, so that the ordering stays strict and weak.
   std::sort(v.begin(), v.end(), [](double a, double b) {
     if (std::isnan(a)) return false;
@@ -43,31 +43,31 @@ double Median(Values v) {
 
 struct Statistic {
   std::string_view name;
-  double (*fn)(const Values& v);
+  StatisticFn fn;
 };
 
 constexpr std::array<Statistic, 12> kStatistics{{
-    {"count", [](const Values& v) { return static_cast<double>(v.size()); }},
+    {"count", [](Values v) { return static_cast<double>(v.size()); }},
     {"min",
-     [](const Values& v) {
+     [](Values v) {
        double m = v[0];
        for (double x : v) m = x < m ? x : m;
        return m;
      }},
     {"max",
-     [](const Values& v) {
+     [](Values v) {
        double m = v[0];
        for (double x : v) m = x > m ? x : m;
        return m;
      }},
-    {"avg", [](const Values& v) { return Sum(v) / static_cast<double>(v.size()); }},
-    {"mean", [](const Values& v) { return Sum(v) / static_cast<double>(v.size()); }},
+    {"avg", [](Values v) { return Sum(v) / static_cast<double>(v.size()); }},
+    {"mean", [](Values v) { return Sum(v) / static_cast<double>(v.size()); }},
     {"geom_mean",
-     [](const Values& v) { return std::pow(Product(v), 1.0 / static_cast<double>(v.size())); }},
-    {"median", [](const Values& v) { return Median(v); }},
+     [](Values v) { return std::pow(Product(v), 1.0 / static_cast<double>(v.size())); }},
+    {"median", [](Values v) { return Median(v); }},
     {"sum", Sum},
     {"stddev",
-     [](const Values& v) {
+     [](Values v) {
        // The sample deviation sqrt((S2 - S1^2/N) / (N - 1)), summed as the
        // squares of the deviations from the mean: S2 - S1^2/N cancels to
        // noise for values like 1000000001, 1000000002, 1000000003.
@@ -80,7 +80,7 @@ constexpr std::array<Statistic, 12> kStatistics{{
     {"sum2", SumOfSquares},
     {"prod", Product},
     {"prod2",
-     [](const Values& v) {
+     [](Values v) {
        double p = 1.0;
        for (double x : v) p *= x * x;
        return p;
@@ -89,23 +89,11 @@ constexpr std::array<Statistic, 12> kStatistics{{
 
 }  // namespace
 
-// stats -> expr { ";" expr }   (the caller matches the closing ")")
-double e_stats(State& st, Scanner& sc, std::string_view name) {
-  Values values;
-  values.reserve(12);
-  auto argument = [&st, &sc, name] {
-    Tick(st);
-    return NumberOperand(st, e_prs(st, sc, 1), name);
-  };
-  values.push_back(argument());
-  while (sc.tok == Tok::Semicolon) {
-    e_match(st, sc, Tok::Semicolon);
-    values.push_back(argument());
-  }
+StatisticFn FindStatistic(std::string_view name) {
   for (const Statistic& s : kStatistics) {
-    if (s.name == name) return s.fn(values);
+    if (s.name == name) return s.fn;
   }
-  return 0.0;
+  return nullptr;
 }
 
 }  // namespace tarnix

@@ -51,6 +51,49 @@ bool ExpansionTooLong(State& st) {
   return false;
 }
 
+// Pastes "(" + body + ")" for every user function named in expr; false when
+// the text would outgrow limit. Every field visited and every name found is
+// one step.
+template <class Step>
+bool PasteFunctions(const State& st, std::string& expr, std::size_t limit, Step step) {
+  if (st.FunctList.empty()) return true;
+  bool ok = true;
+  std::string lowered;
+  std::string out;
+  st.FunctList.ForEachField([&](std::string_view field) {
+    step();
+    const std::size_t eq = field.find('=');
+    if (eq == std::string_view::npos || eq == 0) return true;
+    const std::string name = AsciiLowerCase(field.substr(0, eq));
+    const std::string_view body = field.substr(eq + 1);
+    lowered = AsciiLowerCase(expr);
+    std::size_t p = lowered.find(name);
+    if (p == std::string::npos) return true;
+    out.clear();
+    std::size_t from = 0;
+    for (; p != std::string::npos; p = lowered.find(name, from)) {
+      step();
+      if (out.size() + (p - from) + body.size() + 2 > limit) {
+        ok = false;
+        return false;
+      }
+      out.append(expr, from, p - from);
+      out += '(';
+      out += body;
+      out += ')';
+      from = p + name.size();
+    }
+    if (out.size() + (expr.size() - from) > limit) {
+      ok = false;
+      return false;
+    }
+    out.append(expr, from);
+    expr.swap(out);
+    return true;
+  });
+  return ok;
+}
+
 }  // namespace
 
 int32_t SetVarFunct(State& st, std::string_view name, std::string_view value, int32_t kind) {
@@ -90,42 +133,13 @@ const VarView* FindVariable(State& st, std::string_view name) {
 }
 
 bool ExpandFunctions(State& st, std::string& expr) {
-  if (st.FunctList.empty()) return true;
-  bool ok = true;
-  std::string lowered;
-  std::string out;
-  st.FunctList.ForEachField([&](std::string_view field) {
-    Tick(st);
-    const std::size_t eq = field.find('=');
-    if (eq == std::string_view::npos || eq == 0) return true;
-    const std::string name = AsciiLowerCase(field.substr(0, eq));
-    const std::string_view body = field.substr(eq + 1);
-    lowered = AsciiLowerCase(expr);
-    std::size_t p = lowered.find(name);
-    if (p == std::string::npos) return true;
-    out.clear();
-    std::size_t from = 0;
-    for (; p != std::string::npos; p = lowered.find(name, from)) {
-      Tick(st);
-      if (out.size() + (p - from) + body.size() + 2 > kMaxExpandedLength) {
-        ok = ExpansionTooLong(st);
-        return false;
-      }
-      out.append(expr, from, p - from);
-      out += '(';
-      out += body;
-      out += ')';
-      from = p + name.size();
-    }
-    if (out.size() + (expr.size() - from) > kMaxExpandedLength) {
-      ok = ExpansionTooLong(st);
-      return false;
-    }
-    out.append(expr, from);
-    expr.swap(out);
-    return true;
-  });
-  return ok;
+  if (PasteFunctions(st, expr, kMaxExpandedLength, [&st] { Tick(st); })) return true;
+  return ExpansionTooLong(st);
+}
+
+bool ExpandFunctionsCounted(const State& st, std::string& expr, std::size_t limit,
+                            uint64_t& steps) {
+  return PasteFunctions(st, expr, limit, [&steps] { ++steps; });
 }
 
 int32_t CheckFunctions(State& st) {
@@ -159,6 +173,7 @@ std::string_view NameList::NameOf(std::string_view field) {
 }
 
 void NameList::Append(std::string text) {
+  ++generation_;
   length_ += text.size() + 1;
   fields_.push_back(ListField{std::move(text), {}, false});
   const auto it = std::prev(fields_.end());
@@ -185,6 +200,7 @@ bool NameList::Store(std::string_view key, std::string_view value, std::size_t m
   ForEachFurtherField(value, [&](std::string_view f) { indexed = indexed && NameOf(f).empty(); });
   if (!indexed) return StoreByText(key, value, max_new_names);
 
+  ++generation_;
   const std::string_view first = value.substr(0, value.find(';'));
   const auto found = index_.find(name);
   Fields::iterator at;
@@ -227,7 +243,9 @@ bool NameList::StoreByText(std::string_view key, std::string_view value,
   edited.Parse(list);
   // Fields are never taken away: the names can only grow.
   if (edited.Names() - std::min(edited.Names(), Names()) > max_new_names) return false;
+  const uint64_t generation = generation_ + 1;
   *this = std::move(edited);
+  generation_ = generation;
   return true;
 }
 
@@ -250,6 +268,7 @@ const std::string& NameList::Text() const {
 }
 
 void NameList::Clear() {
+  ++generation_;
   fields_.clear();
   index_.clear();
   length_ = 0;

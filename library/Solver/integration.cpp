@@ -1,6 +1,7 @@
 // Integrate and dIntegrate: midpoint, trapezoidal and Simpson's rule over a
 // fixed step. The integrand is an expression text; for each abscissa the
-// variable's name is replaced by the number and the text evaluated.
+// variable's name is replaced by the number and the text evaluated (or its
+// compiled program run, which gives the same: Sampler).
 #include <cmath>
 
 #include "../DuZuradi/duzuradi.h"
@@ -9,19 +10,18 @@
 namespace tarnix::solver {
 namespace {
 
-// f(x) for one abscissa after another. The first evaluation that fails
-// ends the integration: a sum that went on past it would be a plausible
-// wrong number.
+// f(x) for one abscissa after another, points of them in all. The first
+// evaluation that fails ends the integration: a sum that went on past it
+// would be a plausible wrong number.
 class Integrand {
  public:
-  Integrand(State& state, std::string_view expr, std::string_view var)
-      : state_(state), points_(expr, LowerCase(var)) {}
+  Integrand(State& state, std::string_view expr, std::string_view var, int64_t points)
+      : state_(state), points_(state, expr, LowerCase(var)), remaining_(points) {}
 
   double operator()(double x) {
     if (failed()) return 0.0;
-    Tick(state_);
     double value = 0.0;
-    const int32_t code = Eval(state_, points_.With(x), &value, 0);
+    const int32_t code = points_.Eval(x, &value, --remaining_ <= 0);
     if (code == 1) {  // a matrix: its value is a handle, no number to add
       failure_ = kErrInvalidParameter;
       ReportShort(state_, "Integrate", "The integrand gives a matrix, not a number");
@@ -36,7 +36,8 @@ class Integrand {
 
  private:
   State& state_;
-  Substitution points_;
+  Sampler points_;
+  int64_t remaining_;
   int16_t failure_ = kNoError;
 };
 
@@ -73,7 +74,8 @@ int32_t Integrate(State& state, std::string_view expr, double from, double to, i
     return kErrNotEven;
   }
 
-  Integrand f(state, expr, var);
+  // Midpoints: n; the trapezoid's and Simpson's points: n + 1.
+  Integrand f(state, expr, var, method == 0 ? int64_t{n} : int64_t{n} + 1);
   const double h = (0.0 + (to - from)) / n;
   auto x = [from, h](int32_t i) { return from + i * h; };  // from the index, never accumulated
   double integral = 0.0;
