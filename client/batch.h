@@ -11,6 +11,10 @@
 
 namespace corvane {
 
+// Without a window the client's log lines (with log) and its message boxes,
+// each on one line, go to standard error.
+void RouteMessagesToStderr(bool log);
+
 class BatchInterface : public UserInterface {
  public:
   BatchInterface(std::FILE* out, std::FILE* messages) : out_(out), messages_(messages) {}

@@ -212,17 +212,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(options.plot_png, error);
   }
 
-  const bool log = options.log;
-  trx::SetLogSink([log](const std::string& line) {
-    if (log) std::fprintf(stderr, "%s\n", line.c_str());
-  });
-  trx::SetMessageBox([](const std::string& text, const std::string& title) {
-    std::string flat;
-    for (const char c : text) {
-      if (c != '\r') flat += c == '\n' ? ' ' : c;
-    }
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), flat.c_str());
-  });
+  corvane::RouteMessagesToStderr(options.log);
 
   trx::LogMsg("Library TarnixT.dll loaded succesfully.", "");
   trx::LogMsg("Network initialized !", "");

@@ -394,17 +394,7 @@ bool History::Rewrite() {
 }
 
 int RunPrompt(const PromptOptions& options) {
-  const bool log = options.log;
-  trx::SetLogSink([log](const std::string& line) {
-    if (log) std::fprintf(stderr, "%s\n", line.c_str());
-  });
-  trx::SetMessageBox([](const std::string& text, const std::string& title) {
-    std::string flat;
-    for (const char c : text) {
-      if (c != '\r') flat += c == '\n' ? ' ' : c;
-    }
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), flat.c_str());
-  });
+  RouteMessagesToStderr(options.log);
   SetProgramDirectory(CurrentDirectory());
   if (trx::InitClient(options.host, options.port, options.source) == 0) {
     std::fprintf(stderr, "Corvane: no server at %s:%d\n", options.host.c_str(), options.port);

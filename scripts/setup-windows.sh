@@ -16,27 +16,6 @@ if [ "${1:-}" != --no-wine ]; then
   packages+=(wine wine64 wine32:i386) # runs the tests; 32-bit programs need wine32
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup-windows: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  case " ${missing[*]} " in
-    *:i386\ *)
-      if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        as_root dpkg --add-architecture i386
-      fi
-      ;;
-  esac
-  as_root apt-get update -q
-  as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=scripts/apt_lib.sh
+source "$(dirname "$0")/apt_lib.sh"
+install_missing setup-windows "${packages[@]}"

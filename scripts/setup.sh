@@ -23,23 +23,9 @@ packages=(
   tmux                    # scripts/screenshots.sh captures the prompt in a terminal
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  as_root apt-get update -q
-  as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=scripts/apt_lib.sh
+source "$(dirname "$0")/apt_lib.sh"
+install_missing setup "${packages[@]}"
 
 # A locale whose decimal separator is a comma: number texts must not follow it.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
